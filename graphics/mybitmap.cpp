@@ -1,0 +1,182 @@
+#include "graphics/mybitmap.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "view/glyphindex.h"
+#include "view/ku500.h"
+
+const unsigned char* mybitmap::vec = nullptr;
+int mybitmap::vennum = 0;
+unsigned short mybitmap::zn = 0;
+const unsigned short* mybitmap::chss = nullptr;
+int mybitmap::zhityid = 0;
+
+mybitmap::mybitmap(int w, int h) {
+    if (w <= 0 || h <= 0) return;
+    allocate(w, h);
+    setvzk(ttunumber, static_cast<unsigned short>(zzhinumber), ttu, zzhi);
+}
+
+mybitmap::~mybitmap() { release(); }
+
+void mybitmap::reset(int w, int h) {
+    release();
+    if (w <= 0 || h <= 0) return;
+    thick = 1;
+    pencolor = mycolor(0, 0, 0);
+    allocate(w, h);
+}
+
+void mybitmap::allocate(int w, int h) {
+    const size_t bytes = size_t(w) * size_t(h) * 4;
+    width = w;
+    height = h;
+    pbuf = new unsigned char[bytes];
+    savebuf = new unsigned char[bytes];
+    rows = new unsigned char*[h];
+    std::memset(pbuf, 0xFF, bytes);
+    for (int y = 0; y < h; ++y) rows[y] = pbuf + size_t(y) * size_t(w) * 4;
+}
+
+void mybitmap::release() {
+    delete[] pbuf;
+    delete[] savebuf;
+    delete[] rows;
+    pbuf = savebuf = nullptr;
+    rows = nullptr;
+    width = height = 0;
+}
+
+void mybitmap::setpixel(int x, int y, const mycolor& c) {
+    if (!inside(x, y)) return;
+    if (c.alpha == 255) {
+        storepixel(x, y, c.value());
+        return;
+    }
+    mycolor d(loadpixel(x, y));
+    if (d.alpha == blendedmark) return;
+    const int a = c.alpha;
+    d.red = static_cast<unsigned char>((d.red * (255 - a) + c.red * a) / 255);
+    d.green = static_cast<unsigned char>((d.green * (255 - a) + c.green * a) / 255);
+    d.blue = static_cast<unsigned char>((d.blue * (255 - a) + c.blue * a) / 255);
+    d.alpha = blendedmark;
+    storepixel(x, y, d.value());
+}
+
+static unsigned char blendbyte(unsigned char dst, unsigned char src, double f) {
+    return static_cast<unsigned char>(src * f + (1 - f) * dst);
+}
+
+void mybitmap::joincolor(unsigned char& r, unsigned char& g, unsigned char& b,
+                         unsigned char sr, unsigned char sg, unsigned char sb, unsigned char a) {
+    const double f = a / 255.0;
+    r = blendbyte(r, sr, f);
+    g = blendbyte(g, sg, f);
+    b = blendbyte(b, sb, f);
+}
+
+void mybitmap::setpixel(int x, int y, unsigned char a, unsigned char r, unsigned char g, unsigned char b) {
+    if (!inside(x, y)) return;
+    const uint32_t v = loadpixel(x, y);
+    if (v == 0) return;
+    mycolor d(v);
+    joincolor(d.red, d.green, d.blue, r, g, b, a);
+    d.alpha = blendedmark;
+    storepixel(x, y, d.value());
+}
+
+// Every pixel takes the factor blend of setpixel(x, y, a, r, g, b). The blend of
+// one channel depends only on the old byte, so one table per channel gives the
+// same bytes as the double-precision formula at a fraction of the cost; this
+// runs before every full redraw.
+void mybitmap::clear(mycolor c) {
+    if (!pbuf) return;
+    const double f = c.alpha / 255.0;
+    unsigned char tabr[256], tabg[256], tabb[256];
+    for (int v = 0; v < 256; ++v) {
+        tabr[v] = blendbyte(static_cast<unsigned char>(v), c.red, f);
+        tabg[v] = blendbyte(static_cast<unsigned char>(v), c.green, f);
+        tabb[v] = blendbyte(static_cast<unsigned char>(v), c.blue, f);
+    }
+    const size_t count = size_t(width) * size_t(height);
+    for (size_t i = 0; i < count; ++i) {
+        unsigned char* p = pbuf + 4 * i;
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        if (v == 0) continue;
+        p[0] = tabb[p[0]];
+        p[1] = tabg[p[1]];
+        p[2] = tabr[p[2]];
+        p[3] = blendedmark;
+    }
+}
+
+void mybitmap::drawthinline(int x1, int y1, int x2, int y2) {
+    const mycolor c = pencolor;
+    walkline(x1, y1, x2, y2, [&](int x, int y) { setpixel(x, y, c); });
+}
+
+unsigned char* mybitmap::savebuffer() {
+    if (pbuf) std::memcpy(savebuf, pbuf, size_t(width) * size_t(height) * 4);
+    return savebuf;
+}
+
+void mybitmap::loadbuffer() {
+    if (pbuf) std::memcpy(pbuf, savebuf, size_t(width) * size_t(height) * 4);
+}
+
+void mybitmap::setvzk(int vn, unsigned short n, const unsigned char* v, const unsigned short* c) {
+    vennum = vn;
+    zn = n;
+    vec = v;
+    chss = c;
+    glyphindex::build(vec, vennum, chss, zn);
+}
+
+namespace {
+
+void put16(std::FILE* f, uint16_t v) {
+    const unsigned char b[2] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8)};
+    std::fwrite(b, 1, 2, f);
+}
+
+void put32(std::FILE* f, uint32_t v) {
+    const unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
+                                static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
+    std::fwrite(b, 1, 4, f);
+}
+
+}  // namespace
+
+// A 24-bit uncompressed BMP, rows bottom-up, each padded to a multiple of 4.
+void mybitmap::savetobmp(const char* path) const {
+    std::FILE* f = std::fopen(path, "wb");
+    if (!f) return;
+    const uint32_t rowsize = (uint32_t(width) * 3 + 3) / 4 * 4;
+    const uint32_t imagesize = rowsize * uint32_t(height);
+    // File header.
+    put16(f, 0x4D42);
+    put32(f, 54 + imagesize);
+    put16(f, 0);
+    put16(f, 0);
+    put32(f, 54);
+    // Information header.
+    put32(f, 40);
+    put32(f, uint32_t(width));
+    put32(f, uint32_t(height));
+    put16(f, 1);
+    put16(f, 24);
+    put32(f, 0);
+    put32(f, imagesize);
+    put32(f, 0);
+    put32(f, 0);
+    put32(f, 0);
+    put32(f, 0);
+    std::vector<unsigned char> row(rowsize, 0);
+    for (int y = height - 1; y >= 0; --y) {
+        for (int x = 0; x < width; ++x) std::memcpy(&row[size_t(x) * 3], rows[y] + 4 * x, 3);
+        std::fwrite(row.data(), 1, rowsize, f);
+    }
+    std::fclose(f);
+}

@@ -1,0 +1,130 @@
+// Drawing characters with the stroke font: a glyph's points on the 128 x 128
+// design grid are scaled into a w x h cell and its strokes drawn as lines.
+#include <cstring>
+#include <stdexcept>
+
+#include "view/glyphindex.h"
+#include "view/myview.h"
+
+namespace {
+
+constexpr int maxsegments = 100000;  // per stroke, against damaged font data
+
+int truncated(int origin, int size, int grid) { return int(origin + double(size) * grid / 128.0); }
+int rounded(int origin, int size, int grid) { return int(origin + double(size) * grid / 128.0 + 0.5); }
+
+bool endsstroke(const unsigned char* p) { return (p[0] & 1) || (p[1] & 1); }
+bool endsglyph(const unsigned char* p) { return p[1] & 1; }
+
+}  // namespace
+
+// Walks one glyph from p: each stroke's points are mapped to pixels and every
+// segment is drawn from the new point back to the previous one. strokestart
+// sees the first segment of each stroke before it is drawn. Never reads past
+// the end of the current font's stream.
+template <typename Map, typename Segment, typename StrokeStart>
+const unsigned char* myview::walkglyph(const unsigned char* p, Map map, Segment segment, StrokeStart strokestart) {
+    const unsigned char* end = mybitmap::vec + (mybitmap::vennum / 2) * 2;
+    while (p + 2 <= end) {
+        if (endsglyph(p)) return p + 2;
+        if (p[0] & 1) {  // a single-point stroke draws nothing
+            p += 2;
+            continue;
+        }
+        int px, py;
+        map(p, px, py);
+        for (int n = 0; n < maxsegments; ++n) {
+            p += 2;
+            if (p + 2 > end) return p;
+            int qx, qy;
+            map(p, qx, qy);
+            if (n == 0) strokestart(px, py, qx, qy);
+            segment(qx, qy, px, py);
+            if (endsstroke(p)) break;
+            px = qx;
+            py = qy;
+        }
+        const unsigned char* last = p;
+        p += 2;
+        if (endsglyph(last)) return p;
+    }
+    return p;
+}
+
+const unsigned char* myview::drawvect(int x, int y, const unsigned char* p, int w, int h) {
+    if (h == 0) h = w;
+    return walkglyph(
+        p, [&](const unsigned char* q, int& px, int& py) { px = rounded(x, w, q[0] >> 1); py = rounded(y, h, q[1] >> 1); },
+        [this](int x1, int y1, int x2, int y2) { drawthinline(x1, y1, x2, y2); },
+        [](int, int, int, int) {});
+}
+
+// The editor's two-colour mode: a stroke whose first segment runs more
+// horizontally than vertically is drawn red, any other in the pen colour.
+const unsigned char* myview::drawvect1(int x, int y, const unsigned char* p, int w, int h) {
+    if (h == 0) h = w;
+    const mycolor normal = pmymap->pencolor;
+    return walkglyph(
+        p, [&](const unsigned char* q, int& px, int& py) { px = truncated(x, w, q[0] >> 1); py = truncated(y, h, q[1] >> 1); },
+        [this](int x1, int y1, int x2, int y2) { drawthinline(x1, y1, x2, y2); },
+        [&](int px, int py, int qx, int qy) {
+            const int ax = px > qx ? px - qx : qx - px;
+            const int ay = py > qy ? py - qy : qy - py;
+            pmymap->pencolor = ax > ay ? mycolor(255, 0, 0) : normal;
+        });
+}
+
+const unsigned char* myview::drawvector(int x, int y, const unsigned char* p, int w, int h) {
+    if (h == 0) h = w;
+    return walkglyph(
+        p, [&](const unsigned char* q, int& px, int& py) { px = truncated(x, w, q[0] >> 1); py = truncated(y, h, q[1] >> 1); },
+        [this](int x1, int y1, int x2, int y2) { line(x1, y1, x2, y2); },
+        [](int, int, int, int) {});
+}
+
+void myview::drawfont(int x, int y, const char* s, int w, int h) {
+    if (mybitmap::zn == 0 && mybitmap::vennum == 0) throw std::runtime_error("error to get font");
+    const unsigned char* u = reinterpret_cast<const unsigned char*>(s);
+    // A lead byte takes the next byte as its trail, even the terminating zero.
+    const unsigned short code = (u[0] & 0x80) ? static_cast<unsigned short>(u[0] | u[1] << 8) : u[0];
+    const unsigned char* glyph = glyphindex::find(code);
+    if (!glyph) return;
+    const mycolor saved = pmymap->pencolor;
+    if (pmymap->thick >= 2) drawvector(x, y, glyph, w, h);
+    else if (redstrokes) drawvect1(x, y, glyph, w, h);
+    else drawvect(x, y, glyph, w, h);
+    pmymap->pencolor = saved;
+}
+
+namespace {
+
+bool sizesvalid(int w, int& h) {
+    if (w < 2 || w > 5000) return false;
+    if (h == 0) h = w;
+    return h >= 2 && h <= 5000;
+}
+
+}  // namespace
+
+void myview::drawtext(int x, int y, const char* s, int w, int h) {
+    if (!sizesvalid(w, h)) return;
+    const size_t n = std::strlen(s);
+    int cx = x;
+    for (size_t i = 0; i < n;) {
+        drawfont(cx, y, s + i, w, h);
+        if (static_cast<unsigned char>(s[i]) & 0x80) {
+            i += 2;
+            cx += w;
+        } else {
+            i += 1;
+            cx += w / 2;
+        }
+    }
+}
+
+// Centred as if every byte were half a cell wide, cells centred vertically.
+void myview::drawtextc(int x, int y, const char* s, int w, int h) {
+    if (!sizesvalid(w, h)) return;
+    const int n = int(std::strlen(s));
+    drawtext(x - n * w / 4, y - h / 2, s, w, h);
+}
