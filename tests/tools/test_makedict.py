@@ -1,0 +1,141 @@
+"""Tests of the dictionary generator on small hand-made inputs."""
+
+import os
+import tempfile
+import unittest
+from fractions import Fraction
+
+import makedict
+
+
+HEADER = """# comment
+---
+name: %s
+version: "1.0"
+sort: by_weight
+columns:
+  - text
+  - code
+  - weight
+  - stem
+...
+"""
+
+
+class Encodings(unittest.TestCase):
+    def test_gb2312_filter(self):
+        self.assertEqual(makedict.gb2312("中文"), b"\xd6\xd0\xce\xc4")
+        self.assertEqual(makedict.gb2312("。"), b"\xa1\xa3")
+        # ASCII, a character only GBK has, one beyond the BMP.
+        for text in ("A", "中A", "丟", "中丄", "\U00020000"):
+            self.assertIsNone(makedict.gb2312(text), text)
+        self.assertTrue(makedict.is_hanzi("啊齄"))
+        self.assertFalse(makedict.is_hanzi("。"))
+        self.assertFalse(makedict.is_hanzi(""))
+        self.assertEqual(len(makedict.all_gb2312_hanzi()), 6763)
+
+    def test_pinyin_umlaut_becomes_u(self):
+        self.assertEqual(makedict.pinyin_code("lv"), "lu")
+        self.assertEqual(makedict.pinyin_code("nve"), "nue")
+        self.assertEqual(makedict.pinyin_code("lüe"), "lue")
+        self.assertEqual(makedict.pinyin_code("Zhuang"), "zhuang")
+        for bad in ("", "shuang1", "zhuangg", "a b"):
+            with self.assertRaises(makedict.DictError, msg=bad):
+                makedict.pinyin_code(bad)
+
+    def test_word_rule(self):
+        rule = makedict.word_code
+        self.assertEqual(rule(["aaaa", "anb"]), "aaan")          # 2: two letters each
+        self.assertEqual(rule(["aqj", "aqj", "ahtb"]), "aaah")    # 3: 1 + 1 + 2
+        self.assertEqual(rule(["abcd", "efgh", "ijkl", "mnop"]), "aeim")
+        self.assertEqual(rule(["abcd", "efgh", "ijkl", "xxxx", "mnop"]), "aeim")  # last, not fourth
+        with self.assertRaises(makedict.DictError):
+            rule(["abcd"])
+        with self.assertRaises(makedict.DictError):
+            rule(["a", "b"])
+
+
+class Building(unittest.TestCase):
+    def write(self, name, body):
+        path = os.path.join(self.dir.name, name)
+        with open(path, "w", encoding="utf-8") as f:
+            f.write(HEADER % name + body)
+        return path
+
+    def setUp(self):
+        self.dir = tempfile.TemporaryDirectory()
+
+    def tearDown(self):
+        self.dir.cleanup()
+
+    def test_read_table_skips_disabled_rows_and_reads_header(self):
+        path = self.write("t", "工\ta\t10\taa\n#子\tb\t9\n\n中\tkhk\t2.5\n")
+        meta, rows = makedict.read_table(path)
+        self.assertEqual(meta["version"], "1.0")
+        self.assertEqual(rows, [("工", "a", Fraction(10)), ("中", "khk", Fraction(5, 2))])
+
+    def test_full_codes_and_z_keys(self):
+        rows = makedict.wubi_rows([("工", "a", 1), ("工", "aaaa", 1), ("工", "aaa", 1),
+                                   ("中", "khk", 1), ("中", "zhong", 9), ("中", "k", 1)])
+        self.assertEqual(makedict.full_codes(rows), {"工": "aaaa", "中": "khk"})
+        with self.assertRaises(makedict.DictError):
+            makedict.full_codes([("工", "aaaa", 1), ("工", "aaab", 1)])
+
+    def test_readings_merge_spellings_and_drop_minor_ones(self):
+        rows = [("绿", "lv", Fraction(4675)), ("绿", "lu", Fraction(35)),
+                ("的", "de", Fraction(10000)), ("的", "di", Fraction(99)),
+                ("率", "lv", Fraction(100)), ("率", "shuai", Fraction(1)),
+                ("丟", "diu", Fraction(5)), ("的确", "di que", Fraction(50))]
+        got = makedict.readings(rows)
+        self.assertEqual(got["绿"], {"lu": 4710})
+        self.assertEqual(got["的"], {"de": 10000})           # below 1%
+        self.assertEqual(got["率"], {"lu": 100, "shuai": 1})  # exactly 1% stays
+        self.assertNotIn("丟", got)                          # not GB2312
+        self.assertEqual(got["匚"], {"fang": 0})             # filled gap
+
+    def test_character_tables(self):
+        full = {"啊": "bskg", "阿": "bskg", "中": "khk", "种": "tkhh"}
+        readings = {"啊": {"a": 5}, "阿": {"a": 9, "e": 1}, "中": {"zhong": 7}, "种": {"zhong": 3}}
+        hanzi, py, pyidx, wb, wbidx = makedict.build_chars(full, readings, ["啊", "阿", "中", "种"])
+        self.assertEqual(hanzi, [("阿", "a"), ("啊", "a"), ("阿", "e"), ("中", "zhong"), ("种", "zhong")])
+        self.assertEqual(py, ["a", "a", "e", "zhong", "zhong"])
+        self.assertEqual(pyidx, [0, 1, 2, 3, 4])
+        self.assertEqual(wb, ["khk", "bskg", "bskg", "bskg", "tkhh"])
+        self.assertEqual(wbidx, [3, 0, 1, 2, 4])
+        with self.assertRaises(makedict.DictError):
+            makedict.build_chars(full, readings, ["啊", "丁"])
+
+    def test_phrase_order_and_recomputed_word_codes(self):
+        full = {"工": "aaaa", "艺": "anb", "式": "aad", "跟": "khve", "踪": "khpf"}
+        rows = [("工", "a", 1), ("式", "aa", 9), ("工", "aaa", 5), ("工", "aaaa", 5),
+                ("工艺", "aaan", 7), ("工艺", "aaan", 8), ("式", "aad", 5),
+                ("跟踪", "kvkp", 3), ("中国人民很好的一个国家", "khll", 1), ("丟", "x", 1)]
+        got = makedict.build_phrases(rows, full)
+        self.assertEqual(got, [("工", "a"), ("式", "aa"),
+                               ("工艺", "aaan"), ("工", "aaa"), ("工", "aaaa"), ("式", "aad"),
+                               ("跟踪", "khkh")])
+
+    def test_generate_is_deterministic_and_consistent(self):
+        singles = "".join("%s\t%s\t10\n" % (c, code)
+                          for c, code in zip(makedict.all_gb2312_hanzi(), self.codes()))
+        wubi = self.write("w", singles + "工艺\txxxx\t50\n")
+        pinyin = self.write("p", "".join("%s\t%s\t1\n" % (c, "a" if i % 2 else "ba")
+                                         for i, c in enumerate(makedict.all_gb2312_hanzi())))
+        first = makedict.generate(wubi, pinyin)
+        second = makedict.generate(wubi, pinyin)
+        self.assertEqual(first, second)
+        chars, phrases = first["inpywb.cpp"], first["inputchi.cpp"]
+        self.assertIn("const int zhiinputsize = 6763;", chars)
+        self.assertIn("const int inputhzchinumber = 6764;", phrases)
+        self.assertIn("const int inputhzchiindex[6765]", phrases)
+        self.assertIn("const unsigned char inputhanchibyte[13530]", phrases)
+
+    @staticmethod
+    def codes():
+        letters = "abcdefghijklmnopqrstuvwxy"
+        for i in range(6763):
+            yield letters[i % 25] + letters[i // 25 % 25] + letters[i // 625 % 25] + "a"
+
+
+if __name__ == "__main__":
+    unittest.main()
