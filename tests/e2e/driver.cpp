@@ -1,0 +1,469 @@
+#include "driver.h"
+
+#include "vfbformat.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace zhe2e {
+
+namespace {
+
+std::string fromenv(const char* name, const char* fallback) {
+  const char* v = getenv(name);
+  return (v != nullptr && *v != '\0') ? std::string(v) : std::string(fallback);
+}
+
+bool writefile(const fs::path& p, const std::string& bytes) {
+  std::error_code ec;
+  if (p.has_parent_path()) fs::create_directories(p.parent_path(), ec);
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out);
+}
+
+std::optional<std::string> readfile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void setcloexec(int fd) {
+  int flags = fcntl(fd, F_GETFD);
+  if (flags >= 0) fcntl(fd, F_SETFD, flags | FD_CLOEXEC);
+}
+
+void setnonblock(int fd) {
+  int flags = fcntl(fd, F_GETFL);
+  if (flags >= 0) fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+}
+
+std::string describestatus(int st) {
+  if (WIFEXITED(st)) return "exit status " + std::to_string(WEXITSTATUS(st));
+  if (WIFSIGNALED(st)) return std::string("signal ") + strsignal(WTERMSIG(st));
+  return "wait status " + std::to_string(st);
+}
+
+const zhvfb::header* headerof(const void* map) { return static_cast<const zhvfb::header*>(map); }
+
+}  // namespace
+
+std::string programpath() { return fromenv("ZHEDIT_E2E_PROGRAM", ZHEDIT_E2E_PROGRAM); }
+std::string vfblibpath() { return fromenv("ZHEDIT_E2E_VFBLIB", ZHEDIT_E2E_VFBLIB); }
+
+std::uint32_t frame::at(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width || y >= height) return 0;
+  std::size_t i = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4;
+  if (i + 4 > pixels.size()) return 0;
+  return static_cast<std::uint32_t>(pixels[i]) | static_cast<std::uint32_t>(pixels[i + 1]) << 8 |
+         static_cast<std::uint32_t>(pixels[i + 2]) << 16 | static_cast<std::uint32_t>(pixels[i + 3]) << 24;
+}
+
+session::session(options o) : opt_(std::move(o)) {}
+
+session::~session() {
+  if (pid_ > 0 && !ended_) {
+    ::kill(pid_, SIGKILL);
+    reap(true);
+  }
+  cleanup();
+  if (!root_.empty() && getenv("ZHEDIT_E2E_KEEP") == nullptr) {
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+  }
+}
+
+void session::cleanup() {
+  if (map_ != nullptr) munmap(map_, maplen_);
+  map_ = nullptr;
+  for (int* fd : {&master_, &fifo_, &fifowriter_, &pidfd_}) {
+    if (*fd >= 0) ::close(*fd);
+    *fd = -1;
+  }
+}
+
+bool session::fail(const std::string& what) {
+  if (!error_.empty()) error_ += "; ";
+  error_ += what;
+  return false;
+}
+
+bool session::setup() {
+  fs::path tmp;
+  std::error_code ec;
+  tmp = fs::temp_directory_path(ec);
+  if (ec) tmp = "/tmp";
+  std::string templ = (tmp / "zhedit-e2e-XXXXXX").string();
+  std::vector<char> buf(templ.begin(), templ.end());
+  buf.push_back('\0');
+  if (mkdtemp(buf.data()) == nullptr) return fail(std::string("mkdtemp: ") + strerror(errno));
+  root_ = buf.data();
+  workdir_ = root_ + "/work";
+  vfbdir_ = root_ + "/vfb";
+  framepath_ = vfbdir_ + "/frame";
+  fifopath_ = vfbdir_ + "/frames.fifo";
+  clippath_ = vfbdir_ + "/clip.txt";
+  if (!fs::create_directory(workdir_, ec) || !fs::create_directory(vfbdir_, ec))
+    return fail("cannot create the session directories under " + root_);
+  for (const auto& [name, bytes] : opt_.files) {
+    fs::path p(name);
+    if (p.is_absolute() || name.find("..") != std::string::npos)
+      return fail("file name outside the working directory: " + name);
+    if (!writefile(fs::path(workdir_) / p, bytes)) return fail("cannot write " + name);
+  }
+  if (opt_.clipboard && !writefile(clippath_, *opt_.clipboard)) return fail("cannot write the clipboard file");
+  if (mkfifo(fifopath_.c_str(), 0600) != 0) return fail(std::string("mkfifo: ") + strerror(errno));
+  fifo_ = ::open(fifopath_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  // Holding a writer ourselves keeps the FIFO from reporting end-of-file when the program ends.
+  if (fifo_ >= 0) fifowriter_ = ::open(fifopath_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fifo_ < 0 || fifowriter_ < 0) return fail(std::string("cannot open the frame FIFO: ") + strerror(errno));
+  return true;
+}
+
+bool session::launch() {
+  if (pid_ > 0 || finished_) return fail("the session was already started");
+  if (!setup()) return false;
+
+  std::string program = programpath();
+  std::vector<std::string> argstrings{program};
+  argstrings.insert(argstrings.end(), opt_.args.begin(), opt_.args.end());
+
+  std::map<std::string, std::string> envmap;
+  for (char** e = environ; e != nullptr && *e != nullptr; ++e) {
+    std::string kv(*e);
+    std::size_t eq = kv.find('=');
+    if (eq == std::string::npos) continue;
+    std::string k = kv.substr(0, eq);
+    if (k.rfind("ZHEDIT_VFB_", 0) == 0) continue;
+    envmap[k] = kv.substr(eq + 1);
+  }
+  envmap["LD_PRELOAD"] = vfblibpath();
+  // A sanitizer-built program checks that its runtime comes first; the preloaded library is ahead of it.
+  std::string asan = envmap.count("ASAN_OPTIONS") ? envmap["ASAN_OPTIONS"] : "";
+  envmap["ASAN_OPTIONS"] = asan.empty() ? "verify_asan_link_order=0" : asan + ":verify_asan_link_order=0";
+  envmap[zhvfb::envsize] = std::to_string(opt_.width) + "x" + std::to_string(opt_.height);
+  envmap[zhvfb::envframe] = framepath_;
+  envmap[zhvfb::envnotify] = fifopath_;
+  envmap[zhvfb::envclip] = clippath_;
+  if (!opt_.fail.empty()) envmap[zhvfb::envfail] = opt_.fail;
+  for (const auto& [k, v] : opt_.env) envmap[k] = v;
+  std::vector<std::string> envstrings;
+  for (const auto& [k, v] : envmap) envstrings.push_back(k + "=" + v);
+
+  std::vector<char*> argv, envp;
+  for (std::string& s : argstrings) argv.push_back(s.data());
+  argv.push_back(nullptr);
+  for (std::string& s : envstrings) envp.push_back(s.data());
+  envp.push_back(nullptr);
+
+  // The child waits at this gate until the terminal settings before the start have been read.
+  int gate[2];
+  if (pipe2(gate, O_CLOEXEC) != 0) return fail(std::string("pipe: ") + strerror(errno));
+  winsize ws{};
+  ws.ws_row = 24;
+  ws.ws_col = 80;
+  int master = -1;
+  pid_t pid = forkpty(&master, nullptr, nullptr, &ws);
+  if (pid < 0) {
+    ::close(gate[0]);
+    ::close(gate[1]);
+    return fail(std::string("forkpty: ") + strerror(errno));
+  }
+  if (pid == 0) {
+    ::close(gate[1]);
+    char go = 0;
+    ssize_t r;
+    do r = ::read(gate[0], &go, 1);
+    while (r < 0 && errno == EINTR);
+    if (r != 1) _exit(126);
+    if (chdir(workdir_.c_str()) != 0) _exit(126);
+    execve(argv[0], argv.data(), envp.data());
+    static const char msg[] = "e2e driver: cannot execute the program\n";
+    ssize_t w = ::write(2, msg, sizeof msg - 1);
+    (void)w;
+    _exit(127);
+  }
+  pid_ = pid;
+  master_ = master;
+  ::close(gate[0]);
+  setcloexec(master_);
+  setnonblock(master_);
+  if (tcgetattr(master_, &before_) != 0) fail(std::string("tcgetattr before the start: ") + strerror(errno));
+#ifdef SYS_pidfd_open
+  pidfd_ = static_cast<int>(syscall(SYS_pidfd_open, pid_, 0));
+#endif
+  char go = 1;
+  ssize_t w = ::write(gate[1], &go, 1);
+  ::close(gate[1]);
+  if (w != 1) return fail("cannot release the program");
+  return error_.empty();
+}
+
+bool session::start() {
+  if (!launch()) return false;
+  expected_ = 2;
+  return waitfor(expected_, 0);
+}
+
+void session::mapframes() {
+  if (map_ != nullptr) return;
+  int fd = ::open(framepath_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  struct stat st;
+  if (fstat(fd, &st) == 0 && st.st_size >= static_cast<off_t>(zhvfb::pixeloffset)) {
+    std::size_t len = static_cast<std::size_t>(st.st_size);
+    void* m = mmap(nullptr, len, PROT_READ, MAP_SHARED, fd, 0);
+    if (m != MAP_FAILED) {
+      const zhvfb::header* h = headerof(m);
+      bool ok = __atomic_load_n(&h->magic, __ATOMIC_ACQUIRE) == zhvfb::magic &&
+                len == zhvfb::pixeloffset + static_cast<std::size_t>(h->width) * h->height * 4;
+      if (ok) {
+        map_ = m;
+        maplen_ = len;
+      } else {
+        munmap(m, len);
+      }
+    }
+  }
+  ::close(fd);
+}
+
+unsigned session::frames() const {
+  const_cast<session*>(this)->mapframes();
+  if (map_ == nullptr) return 0;
+  return __atomic_load_n(&headerof(map_)->frames, __ATOMIC_ACQUIRE);
+}
+
+frame session::lastframe() const {
+  frame f;
+  const_cast<session*>(this)->mapframes();
+  if (map_ == nullptr) return f;
+  const zhvfb::header* h = headerof(map_);
+  f.width = static_cast<int>(h->width);
+  f.height = static_cast<int>(h->height);
+  std::size_t bytes = maplen_ - zhvfb::pixeloffset;
+  const std::uint8_t* src = static_cast<const std::uint8_t*>(map_) + zhvfb::pixeloffset;
+  // The program may be copying a frame right now: retry until a copy was not overlapped by a write.
+  for (;;) {
+    std::uint32_t s1 = __atomic_load_n(&h->seq, __ATOMIC_ACQUIRE);
+    if (s1 % 2 != 0) {
+      sched_yield();
+      continue;
+    }
+    f.pixels.assign(src, src + bytes);
+    __atomic_thread_fence(__ATOMIC_ACQUIRE);
+    if (__atomic_load_n(&h->seq, __ATOMIC_RELAXED) == s1) break;
+  }
+  return f;
+}
+
+void session::drain() {
+  char buf[4096];
+  if (master_ >= 0 && !masterclosed_) {
+    for (;;) {
+      ssize_t n = ::read(master_, buf, sizeof buf);
+      if (n > 0) {
+        output_.append(buf, static_cast<std::size_t>(n));
+        continue;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && errno == EAGAIN) break;
+      masterclosed_ = true;  // EIO or end of file: no process has the terminal open any more
+      break;
+    }
+  }
+  if (fifo_ >= 0) {
+    while (::read(fifo_, buf, sizeof buf) > 0) {
+    }
+  }
+}
+
+bool session::reap(bool block) {
+  if (pid_ <= 0 || ended_) return ended_;
+  int st = 0;
+  pid_t r;
+  do r = waitpid(pid_, &st, block ? 0 : WNOHANG);
+  while (r < 0 && errno == EINTR);
+  if (r == pid_) {
+    ended_ = true;
+    waitstatus_ = st;
+  } else if (r < 0) {
+    ended_ = true;  // not our child any more; nothing to wait for
+    waitstatus_ = -1;
+  }
+  return ended_;
+}
+
+bool session::waitfor(unsigned count, unsigned slack) {
+  auto deadline = std::chrono::steady_clock::now() + opt_.timeout;
+  for (;;) {
+    drain();
+    unsigned n = frames();
+    if (n >= count) {
+      if (n > count + slack)
+        return fail("expected " + std::to_string(count) + " frames, the program copied " + std::to_string(n));
+      return true;
+    }
+    if (!running() || reap(false)) {
+      drain();
+      return fail("the program ended (" + describestatus(waitstatus_) + ") after " + std::to_string(n) + " of " +
+                  std::to_string(count) + " frames; output: " + output_);
+    }
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0)
+      return fail("timed out waiting for frame " + std::to_string(count) + " (have " + std::to_string(n) + ")");
+    pollfd p[3];
+    nfds_t np = 0;
+    if (master_ >= 0 && !masterclosed_) p[np++] = {master_, POLLIN, 0};
+    if (fifo_ >= 0) p[np++] = {fifo_, POLLIN, 0};
+    if (pidfd_ >= 0) p[np++] = {pidfd_, POLLIN, 0};
+    // Without a process descriptor the end of the program is noticed by looking again now and then.
+    int slice = pidfd_ >= 0 ? static_cast<int>(std::min<long long>(left.count(), 1000 * 60)) : 50;
+    poll(p, np, slice);
+  }
+}
+
+bool session::key(const std::string& bytes) {
+  if (!running()) return fail("key sent but the program is not running");
+  unsigned n = frames();
+  if (n != expected_)
+    return fail("before the key the program had copied " + std::to_string(n) + " frames, expected " +
+                std::to_string(expected_));
+  if (!send(bytes, 1)) return false;
+  // F7 and F8 may already have copied their final redraw as well.
+  bool ends = bytes == keys::F7 || bytes == keys::F8;
+  return waitfor(expected_, ends ? 1 : 0);
+}
+
+bool session::keys(const std::vector<std::string>& list) {
+  for (const std::string& k : list)
+    if (!key(k)) return false;
+  return true;
+}
+
+bool session::send(const std::string& bytes, unsigned frames) {
+  if (!running() || master_ < 0) return fail("bytes sent but the program is not running");
+  ssize_t w;
+  do w = ::write(master_, bytes.data(), bytes.size());
+  while (w < 0 && errno == EINTR);
+  if (w != static_cast<ssize_t>(bytes.size()))
+    return fail("short write to the terminal: " + std::string(w < 0 ? strerror(errno) : "partial"));
+  expected_ += frames;
+  return true;
+}
+
+bool session::waitframes(unsigned count) { return waitfor(count, ~0u - count); }
+
+bool session::kill(int sig) {
+  if (!running()) return fail("signal sent but the program is not running");
+  if (::kill(pid_, sig) != 0) return fail(std::string("kill: ") + strerror(errno));
+  return true;
+}
+
+bool session::terminal(termios& now) const { return master_ >= 0 && tcgetattr(master_, &now) == 0; }
+
+result session::finish() {
+  result r;
+  if (finished_) {
+    fail("finish() called twice");
+    r.error = error_;
+    return r;
+  }
+  finished_ = true;
+  if (pid_ <= 0) {
+    fail("finish() without a started program");
+    r.error = error_;
+    return r;
+  }
+  auto deadline = std::chrono::steady_clock::now() + opt_.timeout;
+  while (!reap(false)) {
+    drain();
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      fail("the program did not end; killed");
+      ::kill(pid_, SIGKILL);
+      reap(true);
+      break;
+    }
+    pollfd p[2];
+    nfds_t np = 0;
+    if (master_ >= 0 && !masterclosed_) p[np++] = {master_, POLLIN, 0};
+    if (pidfd_ >= 0) p[np++] = {pidfd_, POLLIN, 0};
+    int slice = pidfd_ >= 0 ? static_cast<int>(std::min<long long>(left.count(), 1000 * 60)) : 50;
+    poll(p, np, slice);
+  }
+  // The terminal is closed by now; what the program wrote is still to be read.
+  drain();
+  haveafter_ = master_ >= 0 && tcgetattr(master_, &after_) == 0;
+  if (!haveafter_) fail(std::string("tcgetattr after the end: ") + strerror(errno));
+
+  if (waitstatus_ != -1 && WIFEXITED(waitstatus_)) {
+    r.exited = true;
+    r.status = WEXITSTATUS(waitstatus_);
+  } else if (waitstatus_ != -1 && WIFSIGNALED(waitstatus_)) {
+    r.signaled = true;
+    r.signal = WTERMSIG(waitstatus_);
+  }
+  r.output = output_;
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(workdir_, ec); !ec && it != fs::recursive_directory_iterator();
+       it.increment(ec)) {
+    if (!it->is_regular_file(ec)) continue;
+    if (auto bytes = readfile(it->path())) r.files[fs::relative(it->path(), workdir_).string()] = *bytes;
+  }
+  r.clipboard = readfile(clippath_);
+  r.last = lastframe();
+  if (map_ != nullptr) {
+    const zhvfb::header* h = headerof(map_);
+    r.frames = __atomic_load_n(&h->frames, __ATOMIC_ACQUIRE);
+    r.badwrites = __atomic_load_n(&h->badwrites, __ATOMIC_ACQUIRE);
+    r.opens = __atomic_load_n(&h->opens, __ATOMIC_ACQUIRE);
+  }
+  r.before = before_;
+  r.after = after_;
+  r.haveafter = haveafter_;
+  r.error = error_;
+  cleanup();
+  return r;
+}
+
+bool sametermios(const termios& a, const termios& b) { return termiosdiff(a, b).empty(); }
+
+std::string termiosdiff(const termios& a, const termios& b) {
+  std::ostringstream s;
+  auto flag = [&](const char* name, tcflag_t x, tcflag_t y) {
+    if (x != y) s << name << " " << std::hex << x << " vs " << y << std::dec << "; ";
+  };
+  flag("c_iflag", a.c_iflag, b.c_iflag);
+  flag("c_oflag", a.c_oflag, b.c_oflag);
+  flag("c_cflag", a.c_cflag, b.c_cflag);
+  flag("c_lflag", a.c_lflag, b.c_lflag);
+  for (std::size_t i = 0; i < NCCS; ++i)
+    if (a.c_cc[i] != b.c_cc[i])
+      s << "c_cc[" << i << "] " << static_cast<int>(a.c_cc[i]) << " vs " << static_cast<int>(b.c_cc[i]) << "; ";
+  if (cfgetispeed(&a) != cfgetispeed(&b) || cfgetospeed(&a) != cfgetospeed(&b)) s << "speeds differ; ";
+  return s.str();
+}
+
+}  // namespace zhe2e

@@ -1,0 +1,195 @@
+// End-to-end driver: runs the real zhedit binary on a pseudo-terminal against
+// the virtual framebuffer library (vfb.cpp) and talks to it key by key.
+//
+//   zhe2e::options o;
+//   o.files["aaaaa.txt"] = "hello";
+//   zhe2e::session s(o);
+//   ASSERT_TRUE(s.start()) << s.error();       // start-up done: two frames shown
+//   ASSERT_TRUE(s.key("a")) << s.error();      // one key, waits for its one frame
+//   ASSERT_TRUE(s.key(zhe2e::keys::F7)) << s.error();
+//   zhe2e::result r = s.finish();              // waits for the end, collects everything
+//
+// Each session has its own temporary directory: "work/" is the program's
+// current directory (the files written into it and read back from it), "vfb/"
+// holds the frame file, the frame FIFO and the redirected clipboard file. It is
+// removed when the session is destroyed unless ZHEDIT_E2E_KEEP is set.
+//
+// Synchronisation is by frame count only: the program copies its screen exactly
+// once per non-zero key code, so after writing one key the driver waits until
+// the count has grown by one. The timeout is a safety net that fails the step.
+#ifndef ZHEDIT_TESTS_E2E_DRIVER_H
+#define ZHEDIT_TESTS_E2E_DRIVER_H
+
+#include <termios.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zhe2e {
+
+// Key byte strings as an xterm-like terminal sends them.
+namespace keys {
+inline const std::string F1 = "\x1bOP";
+inline const std::string F2 = "\x1bOQ";
+inline const std::string F3 = "\x1bOR";
+inline const std::string F4 = "\x1bOS";
+inline const std::string F5 = "\x1b[15~";
+inline const std::string F6 = "\x1b[17~";
+inline const std::string F7 = "\x1b[18~";
+inline const std::string F8 = "\x1b[19~";
+inline const std::string F9 = "\x1b[20~";
+// The Linux console's forms of F1 to F5.
+inline const std::string ConsoleF1 = "\x1b[[A";
+inline const std::string ConsoleF2 = "\x1b[[B";
+inline const std::string ConsoleF3 = "\x1b[[C";
+inline const std::string ConsoleF4 = "\x1b[[D";
+inline const std::string ConsoleF5 = "\x1b[[E";
+inline const std::string Up = "\x1b[A";
+inline const std::string Down = "\x1b[B";
+inline const std::string Right = "\x1b[C";
+inline const std::string Left = "\x1b[D";
+inline const std::string Home = "\x1b[H";
+inline const std::string End = "\x1b[F";
+inline const std::string ConsoleHome = "\x1b[1~";
+inline const std::string ConsoleEnd = "\x1b[4~";
+inline const std::string Insert = "\x1b[2~";
+inline const std::string Delete = "\x1b[3~";
+inline const std::string PageUp = "\x1b[5~";
+inline const std::string PageDown = "\x1b[6~";
+inline const std::string Enter = "\n";
+inline const std::string Backspace = "\x7f";
+inline const std::string Tab = "\t";
+inline const std::string Escape = "\x1b";
+inline const std::string Nul = std::string(1, '\0');
+}  // namespace keys
+
+// One screen as the program last copied it: width*height pixels of 4 bytes
+// (blue, green, red, alpha), rows top-down.
+struct frame {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> pixels;
+
+  bool empty() const { return pixels.empty(); }
+  // Blue, green, red, alpha of one pixel; all zero outside the frame.
+  std::uint32_t at(int x, int y) const;
+};
+
+struct options {
+  std::vector<std::string> args;              // after the program name
+  int width = 1024;                           // screen size the framebuffer reports
+  int height = 768;
+  std::string fail;                           // "", "open", "fixed" or "variable"
+  std::map<std::string, std::string> files;   // written into the working directory first
+  std::optional<std::string> clipboard;       // contents of the clipboard file at start
+  std::map<std::string, std::string> env;     // extra environment for the program
+  std::chrono::milliseconds timeout{60000};   // safety net for every wait
+};
+
+struct result {
+  bool exited = false;      // ended by exit: see status
+  int status = -1;
+  bool signaled = false;    // ended by a signal: see signal
+  int signal = 0;
+  std::string output;       // everything the program wrote to the terminal
+  std::map<std::string, std::string> files;  // working directory, path -> bytes
+  std::optional<std::string> clipboard;      // the redirected clipboard file, if it exists
+  frame last;               // the last frame copied to the framebuffer
+  unsigned frames = 0;      // frame copies in all
+  unsigned badwrites = 0;   // framebuffer writes that were not one whole frame from byte 0
+  unsigned opens = 0;       // opens of the framebuffer
+  termios before{};         // terminal settings before the program started
+  termios after{};          // and after it ended
+  bool haveafter = false;
+  std::string error;        // what went wrong in the driver, empty when nothing did
+};
+
+class session {
+ public:
+  explicit session(options o = options());
+  ~session();
+  session(const session&) = delete;
+  session& operator=(const session&) = delete;
+
+  // Starts the program without waiting for anything.
+  bool launch();
+  // Starts the program and waits for its two start-up frames. False (see
+  // error()) when it ended or timed out first.
+  bool start();
+  // Writes one key's bytes in one write and waits until exactly one more frame
+  // has been copied; fails when there were more. A key that ends the program
+  // (F7, F8) returns after its own frame, with or without the final redraw;
+  // finish() collects the rest.
+  bool key(const std::string& bytes);
+  // Several keys, one after the other, each as key().
+  bool keys(const std::vector<std::string>& list);
+  // Writes bytes without waiting for a frame (a NUL byte, split sequences).
+  // Adds `frames` to the number of frames the driver expects.
+  bool send(const std::string& bytes, unsigned frames = 0);
+  // Waits until at least `count` frames have been copied in all.
+  bool waitframes(unsigned count);
+  // Sends a signal to the program.
+  bool kill(int sig);
+  // The terminal settings as they are now (while the program runs).
+  bool terminal(termios& now) const;
+  // Waits for the program to end and collects the result. The session is
+  // finished afterwards.
+  result finish();
+
+  unsigned frames() const;       // frame copies so far
+  unsigned expected() const { return expected_; }  // frames the driver expects
+  frame lastframe() const;       // the last frame copied so far
+  const std::string& output() const { return output_; }
+  const std::string& error() const { return error_; }
+  bool running() const { return pid_ > 0 && !ended_; }
+  pid_t pid() const { return pid_; }
+  const std::string& workdir() const { return workdir_; }
+  const std::string& clippath() const { return clippath_; }
+
+ private:
+  bool fail(const std::string& what);
+  bool setup();
+  void mapframes();
+  void drain();
+  bool reap(bool block);
+  bool waitfor(unsigned count, unsigned slack);
+  void cleanup();
+
+  options opt_;
+  std::string root_, workdir_, vfbdir_, framepath_, fifopath_, clippath_;
+  pid_t pid_ = -1;
+  int master_ = -1;
+  int fifo_ = -1;
+  int fifowriter_ = -1;
+  int pidfd_ = -1;
+  bool masterclosed_ = false;
+  bool ended_ = false;
+  int waitstatus_ = 0;
+  bool finished_ = false;
+  void* map_ = nullptr;
+  std::size_t maplen_ = 0;
+  unsigned expected_ = 0;
+  std::string output_;
+  std::string error_;
+  termios before_{};
+  termios after_{};
+  bool haveafter_ = false;
+};
+
+// True when two terminal settings are the same in every field that matters.
+bool sametermios(const termios& a, const termios& b);
+// The fields in which they differ, for messages.
+std::string termiosdiff(const termios& a, const termios& b);
+
+// Paths of the binaries under test, from the build.
+std::string programpath();
+std::string vfblibpath();
+
+}  // namespace zhe2e
+
+#endif
