@@ -52,9 +52,6 @@ void mykbhit::leavenow(int status) {
 }
 
 int64_t mykbhit::kbhit() {
-    static unsigned char cbuf[20];
-    std::memset(cbuf, 0, sizeof cbuf);
-
     // Never read into the zero tail: with the buffer nearly full, read less
     // (or nothing) until keys have been taken.
     const int room = bufsize - zerotail - klen;
@@ -69,25 +66,29 @@ int64_t mykbhit::kbhit() {
     }
     if (klen == 0) return 0;
 
-    const int b0 = byteat(0), b1 = byteat(1), b2 = byteat(2), b3 = byteat(3), b4 = byteat(4);
-    if (b0 != 27) {
-        take(1);
-        return b0;
-    }
-    if ((b1 == '[' || b1 == 'O') && b2 >= 'A' && b2 <= 'Z') return takesequence(3);
-    if (b3 == '~' || (b1 == '[' && b2 == '[')) return takesequence(4);
-    if (b4 == '~') return takesequence(5);
-    take(1);
-    return 27;
+    int used = 0;
+    const int64_t code = parsekey(kbuf, klen, used);
+    take(used);
+    return code;
 }
 
-// A sequence recognised from the look-ahead may run past the pending bytes
-// (its tail read as zeros); only pending bytes are consumed.
-int64_t mykbhit::takesequence(int n) {
-    static_assert(sizeof(int64_t) == 8, "a key code is 8 bytes");
+// ESC [ X and ESC O X with an upper-case letter X are three bytes; a fourth
+// byte '~' (or ESC [ [ X) makes four, a fifth '~' five; any other ESC is the
+// Escape key alone. A sequence recognised from the zero look-ahead past the
+// pending bytes takes only the bytes that are there.
+int64_t mykbhit::parsekey(const unsigned char* pending, int len, int& used) {
+    auto at = [&](int i) -> int { return i < len ? pending[i] : 0; };
+    used = len > 0 ? 1 : 0;
+    const int b0 = at(0), b1 = at(1), b2 = at(2), b3 = at(3), b4 = at(4);
+    if (b0 != 27) return b0;
+    int n = 1;
+    if ((b1 == '[' || b1 == 'O') && b2 >= 'A' && b2 <= 'Z') n = 3;
+    else if (b3 == '~' || (b1 == '[' && b2 == '[')) n = 4;
+    else if (b4 == '~') n = 5;
+    if (n == 1) return 27;
     int64_t code = 0;
-    for (int i = 0; i < n; ++i) code |= int64_t(byteat(i)) << (8 * i);
-    take(n < klen ? n : klen);
+    for (int i = 0; i < n; ++i) code |= int64_t(at(i)) << (8 * i);
+    used = n < len ? n : len;
     return code;
 }
 

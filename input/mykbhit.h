@@ -25,6 +25,10 @@ public:
 
     int64_t kbhit();
 
+    // The key at the front of len pending bytes, and how many of them it
+    // takes (at least 1 when len > 0). Positions past len read as zero.
+    static int64_t parsekey(const unsigned char* pending, int len, int& used);
+
     // Puts the terminal back as it was found, if a reader changed it. Safe in
     // a signal handler. Every way out of the program goes through it.
     static void restoreterminal();
@@ -32,7 +36,5 @@ public:
     [[noreturn]] static void leavenow(int status);
 
 private:
-    int byteat(int i) const { return i < klen ? kbuf[i] : 0; }
     void take(int n);
-    int64_t takesequence(int n);
 };

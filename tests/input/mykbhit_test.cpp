@@ -119,3 +119,27 @@ TEST_F(kbhittest, pendingbufferneverfillsitszerotail) {
 }
 
 }  // namespace
+
+#include <random>
+
+#include "fuzz/keyreaderfuzz.h"
+
+namespace {
+
+TEST(keyparse, everybytecomesoutonceinorder) {
+    std::mt19937 random(12345);
+    // Bytes biased towards the ones that start and end sequences.
+    const unsigned char interesting[] = {27, '[', 'O', '~', '1', '5', 'A', 'Z', '[', 0, 0x80, 0xFF};
+    for (int round = 0; round < 20000; ++round) {
+        unsigned char buf[40];
+        const size_t n = random() % sizeof buf;
+        for (size_t i = 0; i < n; ++i)
+            buf[i] = random() % 2 ? interesting[random() % sizeof interesting] : static_cast<unsigned char>(random());
+        checkkeyparse(buf, n);
+    }
+    int used = -1;
+    EXPECT_EQ(mykbhit::parsekey(nullptr, 0, used), 0);
+    EXPECT_EQ(used, 0);
+}
+
+}  // namespace
