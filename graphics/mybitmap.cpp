@@ -117,6 +117,18 @@ void mybitmap::drawthinline(int x1, int y1, int x2, int y2) {
     walkline(x1, y1, x2, y2, [&](int x, int y) { setpixel(x, y, c); });
 }
 
+void mybitmap::fillspan(int x1, int x2, int y, const mycolor& c) {
+    if (y < 0 || y >= height) return;
+    if (x1 < 0) x1 = 0;
+    if (x2 >= width) x2 = width - 1;
+    if (c.alpha != 255) {
+        for (int x = x1; x <= x2; ++x) setpixel(x, y, c);
+        return;
+    }
+    const uint32_t v = c.value();
+    for (int x = x1; x <= x2; ++x) storepixel(x, y, v);
+}
+
 unsigned char* mybitmap::savebuffer() {
     if (pbuf) std::memcpy(savebuf, pbuf, size_t(width) * size_t(height) * 4);
     return savebuf;

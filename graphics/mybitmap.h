@@ -36,6 +36,8 @@ public:
                           unsigned char sr, unsigned char sg, unsigned char sb, unsigned char a);
     void clear(mycolor c);
     void drawthinline(int x1, int y1, int x2, int y2);
+    // setpixel(x, y, c) for x from x1 to x2 (x1 <= x2), in one pass.
+    void fillspan(int x1, int x2, int y, const mycolor& c);
 
     unsigned char* savebuffer();
     void loadbuffer();

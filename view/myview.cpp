@@ -45,7 +45,7 @@ void myview::box(int x1, int y1, int x2, int y2) {
 void myview::boxf(int x1, int y1, int x2, int y2, mycolor c) {
     pmymap->pencolor = c;
     const int xa = std::min(x1, x2), xb = std::max(x1, x2);
-    for (int y = std::min(y1, y2); y <= std::max(y1, y2); ++y) drawthinline(xa, y, xb, y);
+    for (int y = std::min(y1, y2); y <= std::max(y1, y2); ++y) pmymap->fillspan(xa + left, xb + left, y + top, c);
 }
 
 // The standard view background: opaque white with a yellow frame; the pen is

@@ -197,3 +197,23 @@ TEST(mybitmap, bmpinamissingdirectorywritesnothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(mybitmap, spanfillmatchesplottingeachpixel) {
+    mycolor translucent(0, 0, 255);
+    translucent.alpha = 100;
+    for (const mycolor& c : {mycolor(9, 8, 7), translucent}) {
+        mybitmap a(20, 3), b(20, 3);
+        a.setpixel(5, 1, mycolor(1, 1, 1));
+        b.setpixel(5, 1, mycolor(1, 1, 1));
+        a.setpixel(6, 1, translucent);
+        b.setpixel(6, 1, translucent);
+        a.fillspan(-4, 30, 1, c);
+        for (int x = -4; x <= 30; ++x) b.setpixel(x, 1, c);
+        a.fillspan(3, 7, 3, c);  // below the bitmap
+        EXPECT_EQ(std::memcmp(a.pbuf, b.pbuf, 20 * 3 * 4), 0);
+    }
+}
+
+}  // namespace
