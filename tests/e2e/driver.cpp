@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sched.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <string.h>
@@ -264,16 +265,17 @@ frame session::lastframe() const {
   f.height = static_cast<int>(h->height);
   std::size_t bytes = maplen_ - zhvfb::pixeloffset;
   const std::uint8_t* src = static_cast<const std::uint8_t*>(map_) + zhvfb::pixeloffset;
-  // The program may be copying a frame right now: retry until a copy was not overlapped by a write.
+  // The program may be copying a frame right now: retry until a copy was not
+  // overlapped by a write. A program that died inside a write leaves the
+  // count odd for ever, so an ended program's frame is taken as it is.
+  auto deadline = std::chrono::steady_clock::now() + opt_.timeout;
   for (;;) {
     std::uint32_t s1 = __atomic_load_n(&h->seq, __ATOMIC_ACQUIRE);
-    if (s1 % 2 != 0) {
-      sched_yield();
-      continue;
-    }
     f.pixels.assign(src, src + bytes);
     __atomic_thread_fence(__ATOMIC_ACQUIRE);
-    if (__atomic_load_n(&h->seq, __ATOMIC_RELAXED) == s1) break;
+    std::uint32_t s2 = __atomic_load_n(&h->seq, __ATOMIC_RELAXED);
+    if ((s1 == s2 && s1 % 2 == 0) || ended_ || std::chrono::steady_clock::now() > deadline) break;
+    sched_yield();
   }
   return f;
 }

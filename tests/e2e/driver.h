@@ -186,7 +186,8 @@ bool sametermios(const termios& a, const termios& b);
 // The fields in which they differ, for messages.
 std::string termiosdiff(const termios& a, const termios& b);
 
-// Paths of the binaries under test, from the build.
+// Paths of the binaries under test, from the build; the environment variables
+// ZHEDIT_E2E_PROGRAM and ZHEDIT_E2E_VFBLIB override them.
 std::string programpath();
 std::string vfblibpath();
 
