@@ -1,6 +1,8 @@
 #include "input/mykbhit.h"
 
 #include <csignal>
+#include <cstdlib>
+#include <exception>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -34,6 +36,11 @@ mykbhit::mykbhit() : kbuf(new unsigned char[bufsize]()) {
     std::signal(SIGINT, ignore_sigint);
     std::signal(SIGTERM, restoreandend);
     std::signal(SIGHUP, restoreandend);
+    // An error that nothing catches must not leave the console in raw mode.
+    std::set_terminate([] {
+        restoreterminal();
+        std::abort();
+    });
 }
 
 mykbhit::~mykbhit() {

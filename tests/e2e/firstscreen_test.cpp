@@ -1,0 +1,102 @@
+// End-to-end tests of the first screen: the status bar, the button bar and
+// the description of a key in the status line.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "driver.h"
+#include "view/myview.h"
+
+namespace {
+
+using zhe2e::frame;
+using zhe2e::session;
+namespace keys = zhe2e::keys;
+
+constexpr std::uint32_t green = 0xFF00FF00u;  // opaque, as a stored pixel
+constexpr std::uint32_t black = 0xFF000000u;
+
+// The status bar as the program draws it for a message, in a bitmap of our own.
+std::unique_ptr<mybitmap> statusbarshowing(const char* text, int width, int height) {
+    auto b = std::make_unique<mybitmap>(width, height);
+    myview::pmymap = b.get();
+    b->clear(mycolor(255, 255, 0));
+    myview bar(0, 0, width, gcharwidth * 30 / 24);
+    bar.clear();
+    bar.drawtext(1, 1, text, gcharwidth, 0);
+    return b;
+}
+
+::testing::AssertionResult samerows(const frame& f, const mybitmap& b, int y1, int y2) {
+    for (int y = y1; y <= y2; ++y)
+        for (int x = 0; x < f.width; ++x)
+            if (f.at(x, y) != b.getpixel(x, y).value())
+                return ::testing::AssertionFailure() << "first difference at (" << x << "," << y << "): "
+                                                     << std::hex << f.at(x, y) << " vs " << b.getpixel(x, y).value();
+    return ::testing::AssertionSuccess();
+}
+
+TEST(FirstScreen, ButtonBarHasEightFramedButtonsWithLabels) {
+    session s;
+    ASSERT_TRUE(s.start()) << s.error();
+    const frame f = s.lastframe();
+    ASSERT_EQ(f.width, 1024);
+    // At 1024 pixels the unit is 21: 105-pixel buttons every 126 pixels.
+    for (int n = 0; n < 8; ++n) {
+        SCOPED_TRACE(n);
+        const int left = 126 * n, right = left + 105, top = 32, bottom = 60;
+        for (int x = left; x <= right; ++x) {
+            ASSERT_EQ(f.at(x, top), green) << x;
+            ASSERT_EQ(f.at(x, bottom), green) << x;
+        }
+        for (int y = top; y <= bottom; ++y) {
+            ASSERT_EQ(f.at(left, y), green) << y;
+            ASSERT_EQ(f.at(right, y), green) << y;
+        }
+        int ink = 0;
+        for (int y = top + 1; y < bottom; ++y)
+            for (int x = left + 1; x < right; ++x) ink += f.at(x, y) == black;
+        EXPECT_GT(ink, 100) << "the label is drawn inside the button";
+    }
+    // Between the buttons and below them the background shows.
+    EXPECT_EQ(f.at(110, 45) & 0x00FFFFFFu, 0x00FFFF00u);
+    EXPECT_EQ(f.at(500, 400) & 0x00FFFFFFu, 0x00FFFF00u);
+}
+
+TEST(FirstScreen, ArrowKeyIsDescribedInTheStatusBar) {
+    session s;
+    ASSERT_TRUE(s.start()) << s.error();
+    ASSERT_TRUE(s.key(keys::Up)) << s.error();
+    const frame f = s.lastframe();
+    // 键按下键值为38, 标志为0
+    const auto expected = statusbarshowing(
+        "\xBC\xFC\xB0\xB4\xCF\xC2\xBC\xFC\xD6\xB5\xCE\xAA" "38, \xB1\xEA\xD6\xBE\xCE\xAA" "0", 1024, 768);
+    EXPECT_TRUE(samerows(f, *expected, 0, 30));
+    // A key the table does not know leaves the line as it was.
+    ASSERT_TRUE(s.key(keys::Insert)) << s.error();
+    EXPECT_TRUE(samerows(s.lastframe(), *expected, 0, 30));
+    ASSERT_TRUE(s.key(keys::F7)) << s.error();
+    const zhe2e::result r = s.finish();
+    EXPECT_EQ(r.status, 0);
+}
+
+TEST(FirstScreen, TypedCharacterAndTabAreDescribed) {
+    session s;
+    ASSERT_TRUE(s.start()) << s.error();
+    ASSERT_TRUE(s.key("a")) << s.error();
+    // 字符信息为97, 标志为0
+    EXPECT_TRUE(samerows(s.lastframe(),
+                         *statusbarshowing("\xD7\xD6\xB7\xFB\xD0\xC5\xCF\xA2\xCE\xAA" "97, \xB1\xEA\xD6\xBE\xCE\xAA" "0",
+                                          1024, 768),
+                         0, 30));
+    ASSERT_TRUE(s.key(keys::Tab)) << s.error();
+    EXPECT_TRUE(samerows(s.lastframe(),
+                         *statusbarshowing("\xD7\xD6\xB7\xFB\xD0\xC5\xCF\xA2\xCE\xAA" "9, \xB1\xEA\xD6\xBE\xCE\xAA" "0",
+                                          1024, 768),
+                         0, 30));
+}
+
+}  // namespace
