@@ -37,17 +37,20 @@ for arg in "$@"; do
     shift
 done
 
-# Build what is missing or out of date.
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$build" --target zhedit zheditvfb -j2 >/dev/null
+mkdir -p "$dir"
+dir=$(cd "$dir" && pwd)
+
+# Build what is missing or out of date; the log is shown only when that fails.
+log="$dir/build.log"
+{
+    if [ ! -f "$build/CMakeCache.txt" ]; then
+        cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    fi
+    cmake --build "$build" --target zhedit zheditvfb -j2
+} >"$log" 2>&1 || { cat "$log" >&2; echo "preview: the build failed" >&2; exit 1; }
 program="$build/zhedit"
 vfblib=$(find "$build/tests/e2e" -name 'libzheditvfb.so' | head -n 1)
 [ -x "$program" ] && [ -n "$vfblib" ] || { echo "preview: build did not produce zhedit and its framebuffer" >&2; exit 1; }
-
-mkdir -p "$dir"
-dir=$(cd "$dir" && pwd)
 frame="$dir/frame"
 fifo="$dir/frames.fifo"
 png="$dir/screen.png"
