@@ -1,0 +1,309 @@
+"""Tests of the stroke font generator on small hand-made inputs."""
+
+import ast
+import contextlib
+import io
+import json
+import os
+import re
+import tempfile
+import unittest
+
+import fontshapes
+import makefont
+
+
+def jhf_record(number, left, right, strokes):
+    """One .jhf line: glyph number, vertex count, bearings, the points."""
+    pairs = [chr(left + 82) + chr(right + 82)]
+    for k, s in enumerate(strokes):
+        if k:
+            pairs.append(" R")
+        pairs += [chr(x + 82) + chr(y + 82) for x, y in s]
+    return "%5d%3d%s" % (number, len(pairs), "".join(pairs))
+
+
+def make_sources(root):
+    """Stand-ins for both packages: every hanzi a cross, every Hershey glyph
+    a diagonal.  Returns (hanzi dir, hershey dir)."""
+    hanzi = os.path.join(root, "hanzi")
+    hershey = os.path.join(root, "hershey")
+    os.mkdir(hanzi)
+    os.mkdir(hershey)
+    medians = {"medians": [[[100, 700], [500, 710], [900, 700]],
+                           [[500, 850], [505, 400], [500, 0]]]}
+    for lead in range(0xB0, 0xF8):
+        for trail in range(0xA1, 0xFF):
+            ch = makefont.char_of(makefont.code_of(lead, trail))
+            if ch:
+                with open(os.path.join(hanzi, ch + ".json"), "w",
+                          encoding="utf-8") as f:
+                    json.dump(medians, f)
+    sizes = {"rowmans": 96, "futural": 96, "greek": 96, "mathlow": 96,
+             "symbolic": 96, "japanese": 193}
+    for name, count in sizes.items():
+        lines = [jhf_record(12345, -8, 8, [[(-5, -12), (5, 9)], [(-5, 0), (5, 0)]])
+                 for _ in range(count)]
+        with open(os.path.join(hershey, name + ".jhf"), "w",
+                  encoding="latin-1") as f:
+            f.write("\n".join(lines) + "\n")
+    return hanzi, hershey
+
+
+def read_cpp(path):
+    """The stream and codes of a generated file, read back from its text."""
+    with open(path, encoding="ascii") as f:
+        text = f.read()
+    lines = text.split("\n")
+    start = next(i for i, line in enumerate(lines) if line.startswith("const unsigned char ttu["))
+    stream = b""
+    for line in lines[start + 1:]:
+        stream += ast.literal_eval("b" + line[line.index('"'):line.rindex('"') + 1])
+        if line.endswith('";'):
+            break
+    codes_text = text.split("const unsigned short zzhi[", 1)[1].split("{", 1)[1].split("}", 1)[0]
+    codes = [int(c, 16) for c in re.findall(r"0x[0-9A-F]{4}", codes_text)]
+    counts = dict(re.findall(r"const int (\w+) = (\d+);", text))
+    return stream, codes, {k: int(v) for k, v in counts.items()}
+
+
+class CodeSetTest(unittest.TestCase):
+    def test_order_and_rows(self):
+        codes = makefont.codeset()
+        self.assertEqual(len(codes), 7544)
+        self.assertEqual(len(set(codes)), 7544)
+        self.assertEqual(codes[0], 0x20)
+        self.assertEqual(codes.index(ord("A")), 33)
+        self.assertEqual(codes[94], 0x7E)
+        self.assertEqual(codes[95], 0xA0A3)      # row A3 from trail A0
+        self.assertEqual(codes[190], 0xFFA3)     # ...to FF
+        self.assertEqual(codes[191], 0xA2A1)     # row A1 from trail A2
+        self.assertEqual(codes[283], 0xFEA1)
+        self.assertEqual(codes[284], 0xA1B0)     # 啊
+        self.assertEqual(makefont.char_of(codes[284]), "啊")
+        self.assertEqual(codes[7046], 0xFEF7)
+        self.assertNotIn(0xFAD7, codes)          # row D7 ends at F9
+        self.assertNotIn(0xA1A1, codes)          # ideographic space
+        self.assertEqual(codes[7541:], [0xA0F8, 0xA1F8, 0xA2F8])
+        extra = codes[7047:7541]
+        for lead, count in makefont.EXTRA_ROWS:
+            row = [c for c in extra if c & 0xFF == lead]
+            self.assertEqual(len(row), count)
+            self.assertEqual(row, sorted(row))
+            self.assertTrue(all(makefont.char_of(c) for c in row))
+
+
+class EncodingTest(unittest.TestCase):
+    def test_points_and_bits(self):
+        data = makefont.encode_glyph([[(1, 2), (3, 4)], [(5, 6), (7, 8), (9, 10)]])
+        self.assertEqual(list(data), [2, 4, 7, 8, 10, 12, 14, 16, 19, 21])
+        self.assertEqual(makefont.encode_glyph([]), b"\x01\x01")
+        # one-point strokes draw nothing and are left out
+        self.assertEqual(makefont.encode_glyph([[(9, 9)]]), b"\x01\x01")
+        with self.assertRaises(ValueError):
+            makefont.encode_glyph([[(0, 0), (128, 5)]])
+        stream = data + makefont.encode_glyph([]) + makefont.encode_glyph([[(0, 127), (127, 0)]])
+        self.assertEqual(makefont.decode_stream(stream),
+                         [[[(1, 2), (3, 4)], [(5, 6), (7, 8), (9, 10)]], [],
+                          [[(0, 127), (127, 0)]]])
+
+    def test_string_literal_round_trip(self):
+        data = bytes(range(256)) + b'??=x"\\0\x00123'
+        lines = makefont.c_string_lines(data, width=20)
+        self.assertTrue(all(len(line) <= 20 + 6 for line in lines))
+        self.assertNotIn("??", "".join(lines))   # no trigraphs
+        self.assertEqual(b"".join(ast.literal_eval("b" + line) for line in lines), data)
+
+
+class FinishTest(unittest.TestCase):
+    def test_rounding_and_clean_up(self):
+        glyph = makefont.finish([
+            [(0.4, 0.4), (10.2, 0.3), (20.0, 0.2), (20.0, 10.0)],  # a point on a line
+            [(5.0, 5.0), (5.2, 5.1)],                               # shrinks to a point
+            [(130.0, -3.0), (100.0, 50.0)],                         # outside the grid
+            [],
+        ])
+        self.assertEqual(glyph, [[(0, 0), (20, 0), (20, 10)], [(5, 5), (6, 5)],
+                                 [(127, 0), (100, 50)]])
+        # a stroke that doubles back keeps its turning point
+        self.assertEqual(makefont.finish([[(0, 0), (20, 0), (10, 0)]]),
+                         [[(0, 0), (20, 0), (10, 0)]])
+        # ASCII keeps to the left half
+        self.assertEqual(makefont.finish([[(70, 5), (80, 5)]], 64), [[(63, 5), (62, 5)]])
+
+
+class HanziTest(unittest.TestCase):
+    def test_mapping(self):
+        self.assertEqual(makefont.hanzi_point((0, 900)), (4.0, 4.0))
+        self.assertEqual(makefont.hanzi_point((1024, -124)), (124.0, 124.0))
+
+    def test_flicks(self):
+        # a short entry turning into a long vertical goes; a long hook stays
+        stroke = [(30, 20), (36, 25), (36, 100), (20, 110)]
+        self.assertEqual(makefont.trim_flicks(stroke), [(36, 25), (36, 100), (20, 110)])
+        # a short exit flick goes
+        self.assertEqual(makefont.trim_flicks([(10, 50), (90, 50), (86, 54)]),
+                         [(10, 50), (90, 50)])
+        # the two ends of a dot stay
+        dot = [(50, 50), (55, 55), (58, 54)]
+        self.assertEqual(makefont.trim_flicks(dot), dot)
+        # a short first segment going on straight is no flick
+        straight = [(10, 50), (14, 50), (90, 52)]
+        self.assertEqual(makefont.trim_flicks(straight), straight)
+
+    def test_straightening(self):
+        # a slightly bowed horizontal becomes one exact horizontal
+        bowed = [(10, 52), (40, 50), (100, 44)]
+        self.assertEqual(makefont.snap(makefont.straighten_runs(bowed)), [(10, 48), (100, 48)])
+        # a real bend is kept
+        bent = [(10, 50), (60, 50), (60, 100)]
+        self.assertEqual(makefont.straighten_runs(bent), bent)
+        # snapping leaves a diagonal alone
+        self.assertEqual(makefont.snap([(0, 0), (50, 30)]), [(0, 0), (50, 30)])
+        self.assertEqual(makefont.snap([(60, 10), (64, 90)]), [(62, 10), (62, 90)])
+
+    def test_corner(self):
+        # horizontal, short bevel, vertical: the bevel becomes a corner
+        stroke = [(10, 20), (80, 20), (84, 24), (84, 100)]
+        self.assertEqual(makefont.sharpen_corners(stroke), [(10, 20), (84.0, 20.0), (84, 100)])
+        # a long diagonal between them is a real stroke part
+        long_mid = [(10, 20), (60, 20), (80, 40), (80, 100)]
+        self.assertEqual(makefont.sharpen_corners(long_mid), long_mid)
+
+    def test_whole_character(self):
+        # 十 with wobbly medians: two exact strokes on the grid
+        strokes = makefont.finish(makefont.hanzi_strokes([
+            [[80, 470], [100, 480], [500, 490], [930, 500]],
+            [[500, 860], [505, 500], [498, -20]]]))
+        self.assertEqual(len(strokes), 2)
+        (a, b), (c, d) = strokes
+        self.assertEqual(a[1], b[1])
+        self.assertLess(a[0], b[0])
+        self.assertEqual(c[0], d[0])
+        self.assertLess(c[1], d[1])
+
+
+class HersheyTest(unittest.TestCase):
+    def test_parse(self):
+        text = (jhf_record(1, -5, 5, [[(0, -12), (0, 2)], [(0, 7), (1, 8)]]) + "\n"
+                "  724  3E_IR[R\n")
+        # the first record split over two lines, as long records are
+        first, second = text.split("\n")[0], text.split("\n", 1)[1]
+        text = first[:12] + "\n" + first[12:] + "\n" + second
+        glyphs = fontshapes.parse_jhf(text)
+        self.assertEqual(glyphs[0], (-5, 5, [[(0, -12), (0, 2)], [(0, 7), (1, 8)]]))
+        self.assertEqual(glyphs[1], (-13, 13, [[(-9, 0), (9, 0)]]))
+        with self.assertRaises(ValueError):
+            fontshapes.parse_jhf("    1  9MWRR\n")
+
+    def test_latin_placement(self):
+        # the advance box is centred in the half cell, on the Latin lines
+        strokes = fontshapes.place_latin((-5, 5, [[(-2, -12), (2, 9)]]))
+        self.assertEqual(strokes, [[(26.0, fontshapes.latin_y(-12)), (38.0, fontshapes.latin_y(9))]])
+        self.assertAlmostEqual(fontshapes.latin_y(0), 63.0)
+        # a glyph too wide for the half cell is squeezed into it
+        wide = fontshapes.place_latin((-15, 15, [[(-11, 0), (11, 0)]]))
+        xs = [p[0] for p in wide[0]]
+        self.assertLessEqual(max(xs) - min(xs), 56.0 + 1e-9)
+        self.assertGreaterEqual(min(xs), 0)
+        self.assertLessEqual(max(xs), 63)
+
+
+class ShapesTest(unittest.TestCase):
+    def test_box_names(self):
+        self.assertEqual(fontshapes.box_arms("BOX DRAWINGS LIGHT HORIZONTAL"),
+                         ({"LEFT": "LIGHT", "RIGHT": "LIGHT"}, 0))
+        self.assertEqual(fontshapes.box_arms("BOX DRAWINGS DOWN LIGHT AND RIGHT HEAVY"),
+                         ({"DOWN": "LIGHT", "RIGHT": "HEAVY"}, 0))
+        self.assertEqual(fontshapes.box_arms("BOX DRAWINGS HEAVY DOWN AND LEFT"),
+                         ({"DOWN": "HEAVY", "LEFT": "HEAVY"}, 0))
+        self.assertEqual(fontshapes.box_arms("BOX DRAWINGS LEFT UP HEAVY AND RIGHT DOWN LIGHT"),
+                         ({"LEFT": "HEAVY", "UP": "HEAVY", "RIGHT": "LIGHT", "DOWN": "LIGHT"}, 0))
+        self.assertEqual(fontshapes.box_arms("BOX DRAWINGS LIGHT QUADRUPLE DASH VERTICAL"),
+                         ({"UP": "LIGHT", "DOWN": "LIGHT"}, 4))
+
+    def test_box_lines_reach_the_edges(self):
+        cross = fontshapes.box_drawing("BOX DRAWINGS LIGHT VERTICAL AND HORIZONTAL")
+        ends = {p for s in cross for p in (s[0], s[-1])}
+        for edge in ((64, 0), (64, 127), (0, 64), (127, 64)):
+            self.assertIn(edge, ends)
+        heavy = fontshapes.box_drawing("BOX DRAWINGS HEAVY HORIZONTAL")
+        self.assertEqual(sorted({s[0][1] for s in heavy}), [62, 64, 66])
+        dashes = fontshapes.box_drawing("BOX DRAWINGS LIGHT TRIPLE DASH HORIZONTAL")
+        self.assertEqual(len(dashes), 3)
+
+    def test_doubled_strokes(self):
+        main = [(0, 0), (10, 0), (20, 5)]
+        close = [(1, 1), (10, 1)]           # thickens main
+        apart = [(0, 10), (10, 10)]         # a stroke of its own
+        self.assertEqual(fontshapes.drop_doubled([close, main, apart]), [main, apart])
+
+    def test_hatch_fills_a_square(self):
+        square = [(10, 10), (30, 10), (30, 30), (10, 30)]
+        (zigzag,) = fontshapes.hatch(square, step=2.0)
+        ys = sorted({y for _, y in zigzag})
+        self.assertEqual(ys[0], 10)
+        self.assertEqual(ys[-1], 30)
+        self.assertTrue(all(b - a <= 2.0 for a, b in zip(ys, ys[1:])))
+        self.assertTrue(all(x in (10, 30) for x, _ in zigzag))
+
+
+class BuildTest(unittest.TestCase):
+    """The whole generator on stand-in sources."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.TemporaryDirectory()
+        cls.hanzi, cls.hershey = make_sources(cls.tmp.name)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.tmp.cleanup()
+
+    def test_generated_file(self):
+        out = os.path.join(self.tmp.name, "font.cpp")
+        args = ["--hanzi", self.hanzi, "--hershey", self.hershey, "-o", out]
+        with contextlib.redirect_stdout(io.StringIO()):
+            self.assertEqual(makefont.main(args), 0)
+        with open(out, "rb") as f:
+            first = f.read()
+        with contextlib.redirect_stdout(io.StringIO()):
+            makefont.main(args)
+        with open(out, "rb") as f:
+            self.assertEqual(f.read(), first, "the output is deterministic")
+        self.assertIn(b"Arphic Public License", first[:2000])
+        self.assertIn(b"A. V. Hershey", first[:2000])
+
+        stream, codes, counts = read_cpp(out)
+        self.assertEqual(codes, makefont.codeset())
+        self.assertEqual(counts["ttunumber"], len(stream))
+        self.assertEqual(counts["zzhinumber"], 7544)
+        glyphs = makefont.decode_stream(stream)
+        self.assertEqual(len(glyphs), 7544)
+        self.assertTrue(stream[-2] & 1 and stream[-1] & 1)
+        for i, g in enumerate(glyphs[:95]):
+            self.assertTrue(all(x < 64 for s in g for x, _ in s), chr(0x20 + i))
+        blank = {codes[i] for i, g in enumerate(glyphs) if not g}
+        self.assertEqual(blank, {0x20, 0xA0A3, 0xFFA3, 0xA0F8, 0xA1F8, 0xA2F8})
+        # the hanzi came from their files: the stand-in cross, made exact
+        (a, b), (c, d) = glyphs[284]
+        self.assertEqual((a[1], c[0]), (b[1], d[0]))
+        self.assertEqual(glyphs[284], glyphs[7046])
+
+
+@unittest.skipUnless(os.environ.get("ZHEDIT_FONT_SOURCES"),
+                     "set ZHEDIT_FONT_SOURCES=HANZIDIR:HERSHEYDIR to compare with the real sources")
+class RegenerationTest(unittest.TestCase):
+    def test_committed_font_is_reproduced(self):
+        hanzi, hershey = os.environ["ZHEDIT_FONT_SOURCES"].split(":")
+        root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+        with tempfile.TemporaryDirectory() as tmp:
+            out = os.path.join(tmp, "ku500.cpp")
+            with contextlib.redirect_stdout(io.StringIO()):
+                makefont.main(["--hanzi", hanzi, "--hershey", hershey, "-o", out])
+            with open(out, "rb") as a, open(os.path.join(root, "view", "ku500.cpp"), "rb") as b:
+                self.assertTrue(a.read() == b.read(), "view/ku500.cpp differs from a regeneration")
+
+
+if __name__ == "__main__":
+    unittest.main()
