@@ -175,7 +175,7 @@ class Hershey:
 
     def __init__(self, directory):
         self.fonts = {}
-        for name in ("rowmans", "futural", "greek", "japanese", "mathlow",
+        for name in ("rowmans", "greek", "japanese", "mathlow",
                      "symbolic"):
             with open(os.path.join(directory, name + ".jhf"),
                       encoding="latin-1") as f:
@@ -248,24 +248,50 @@ def polyline_distance(p, strokes):
                for s in strokes for a, b in zip(s, s[1:]))
 
 
+def resample(points, step):
+    """The polyline with extra points so that none is more than step apart;
+    the original points stay."""
+    out = [points[0]]
+    for a, b in zip(points, points[1:]):
+        n = max(1, int(math.ceil(dist(a, b) / step)))
+        for k in range(1, n + 1):
+            out.append((a[0] + (b[0] - a[0]) * k / n, a[1] + (b[1] - a[1]) * k / n))
+    return out
+
+
 def drop_doubled(strokes, tolerance=1.5):
-    """Drops the strokes that only thicken another: those whose every point
-    lies within tolerance of a longer stroke kept before them.  The Hershey
-    kana are drawn as brush strokes of two or three close lines; one line
-    each reads better at small sizes."""
+    """Removes what only thickens another stroke.  The Hershey kana are
+    drawn as brush strokes of two or three close lines; one line each reads
+    better at small sizes.  Strokes are taken longest first; the points of
+    a later stroke lying within tolerance of one already kept are dropped,
+    keeping of it only the runs that go elsewhere (with the point where they
+    leave the kept line, so that joins stay joined)."""
     def length(s):
         return sum(dist(a, b) for a, b in zip(s, s[1:]))
     order = sorted(range(len(strokes)), key=lambda i: (-length(strokes[i]), i))
-    kept = []
+    kept = {}
     for i in order:
         s = strokes[i]
         if len(s) < 2:
             continue
-        if any(all(polyline_distance(p, [strokes[k]]) <= tolerance for p in s)
-               for k in kept):
-            continue
-        kept.append(i)
-    return [strokes[i] for i in sorted(kept)]
+        others = [t for k in sorted(kept) for t in kept[k]]
+        s = resample(s, 1.0)
+        near = [bool(others) and polyline_distance(p, others) <= tolerance for p in s]
+        parts, k = [], 0
+        while k < len(s):
+            if near[k]:
+                k += 1
+                continue
+            j = k
+            while j < len(s) and not near[j]:
+                j += 1
+            run = s[max(0, k - 1):min(len(s), j + 1)]
+            if len(run) >= 2 and sum(dist(a, b) for a, b in zip(run, run[1:])) > tolerance:
+                parts.append(simplify(run, 0.25))
+            k = j
+        if parts:
+            kept[i] = parts
+    return [p for i in sorted(kept) for p in kept[i]]
 
 
 # The order of the kana in japanese.jhf; '_' marks the glyphs not used.

@@ -39,8 +39,8 @@ def make_sources(root):
                 with open(os.path.join(hanzi, ch + ".json"), "w",
                           encoding="utf-8") as f:
                     json.dump(medians, f)
-    sizes = {"rowmans": 96, "futural": 96, "greek": 96, "mathlow": 96,
-             "symbolic": 96, "japanese": 193}
+    sizes = {"rowmans": 96, "greek": 96, "mathlow": 96, "symbolic": 96,
+             "japanese": 193}
     for name, count in sizes.items():
         lines = [jhf_record(12345, -8, 8, [[(-5, -12), (5, 9)], [(-5, 0), (5, 0)]])
                  for _ in range(count)]
@@ -237,6 +237,18 @@ class ShapesTest(unittest.TestCase):
         close = [(1, 1), (10, 1)]           # thickens main
         apart = [(0, 10), (10, 10)]         # a stroke of its own
         self.assertEqual(fontshapes.drop_doubled([close, main, apart]), [main, apart])
+        # a stroke between two kept ones, its ends on them, stays whole
+        top, bottom = [(0, 0), (20, 0)], [(0, 20), (20, 20)]
+        stem = [(10, 1), (10, 19)]
+        self.assertEqual(fontshapes.drop_doubled([top, stem, bottom]), [top, stem, bottom])
+        # a doubling line that runs on past the stroke keeps only its own part
+        tail = [(2, 1), (10, 1), (10, 12)]
+        kept = fontshapes.drop_doubled([main, tail])
+        self.assertEqual(kept[0], main)
+        self.assertEqual(len(kept), 2)
+        self.assertEqual(kept[1][-1], (10, 12))
+        self.assertTrue(all(y >= 1 for _, y in kept[1]))
+        self.assertGreater(kept[1][0][0], 8)
 
     def test_hatch_fills_a_square(self):
         square = [(10, 10), (30, 10), (30, 30), (10, 30)]
