@@ -133,6 +133,8 @@ TEST(ku500, strokestream) {
 
     // Two shapes the text drawing relies on: the hyphen spans the half cell on
     // the middle line, and 一 starts horizontally (the editor draws it red).
+    ASSERT_GE(position('-'), 0);
+    ASSERT_GE(position(code(0xD2, 0xBB)), 0);
     const glyph& hyphen = glyphs[size_t(position('-'))];
     ASSERT_EQ(hyphen.points.size(), 2u);
     EXPECT_EQ(hyphen.points[0].x, 4);
