@@ -227,11 +227,6 @@ def place_latin(glyph, centre=32.0, sx=LATIN_SX, maxwidth=56.0):
     return out
 
 
-def hershey_units(strokes, centre=32.0, sx=LATIN_SX):
-    """Strokes drawn in Hershey units (as in fontextra) onto the grid."""
-    return [[(centre + x * sx, latin_y(y)) for x, y in s] for s in strokes]
-
-
 
 def mirror(strokes, axis=0.0):
     """Mirrors Hershey-unit strokes left to right about x = axis."""
@@ -349,10 +344,6 @@ def rows_fill(y0, y1, span, step=2.0):
     return [out]
 
 
-def rect(x0, y0, x1, y1):
-    return [(x0, y0), (x1, y0), (x1, y1), (x0, y1), (x0, y0)]
-
-
 def star_points(cx, cy, outer, inner):
     pts = []
     for k in range(10):
@@ -444,52 +435,34 @@ def box_arms(name):
 
 def box_drawing(name):
     """Lines from the cell's centre to the middle of its edges, so that
-    neighbouring cells join; a heavy arm is three lines side by side."""
+    neighbouring cells join; a heavy arm is three lines side by side, and a
+    light arm meeting a heavy line across starts at that line's edge.  The
+    dashed lines are whole rows or columns of three or four dashes."""
     arms, dashes = box_arms(name)
     c = 64
-    ends = {"UP": (c, 0), "DOWN": (c, 127), "LEFT": (0, c), "RIGHT": (127, c)}
+    if dashes:
+        offsets = (-2, 0, 2) if "HEAVY" in arms.values() else (0,)
+        gap = 128.0 / dashes
+        spans = [(k * gap + gap * 0.2, (k + 1) * gap - gap * 0.2) for k in range(dashes)]
+        if "UP" in arms:
+            return [[(c + o, a), (c + o, b)] for o in offsets for a, b in spans]
+        return [[(a, c + o), (b, c + o)] for o in offsets for a, b in spans]
+    ends = {"UP": 0, "DOWN": 127, "LEFT": 0, "RIGHT": 127}
     strokes = []
     for arm in BOX_ARMS:
         weight = arms.get(arm)
         if weight is None:
             continue
-        ex, ey = ends[arm]
-        offsets = (-2, 0, 2) if weight == "HEAVY" else (0,)
+        vertical = arm in ("UP", "DOWN")
         heavy_across = any(arms.get(a) == "HEAVY" for a in BOX_ARMS
-                           if (a in ("UP", "DOWN")) != (arm in ("UP", "DOWN")))
-        # a light arm meeting a heavy cross line starts at its edge
+                           if (a in ("UP", "DOWN")) != vertical)
         start = 2 if heavy_across and weight == "LIGHT" else 0
-        for o in offsets:
-            if arm in ("UP", "DOWN"):
-                sy = c - start if arm == "UP" else c + start
-                if weight == "HEAVY" and len(arms) > 1:
-                    sy = c
-                strokes.append([(c + o, sy), (c + o, ey)])
+        start = c - start if arm in ("UP", "LEFT") else c + start
+        for o in ((-2, 0, 2) if weight == "HEAVY" else (0,)):
+            if vertical:
+                strokes.append([(c + o, start), (c + o, ends[arm])])
             else:
-                sx = c - start if arm == "LEFT" else c + start
-                strokes.append([(sx, c + o), (ex, c + o)])
-    # make the heavy parallels of a corner meet: extend across the centre
-    if dashes:
-        vertical = "UP" in arms
-        out = []
-        for s in strokes:
-            (xa, ya), (xb, yb) = s[0], s[-1]
-            out.append(s)
-        merged = {}
-        for s in out:
-            (xa, ya), (xb, yb) = s[0], s[-1]
-            key = xa if vertical else ya
-            lo = min(ya, yb) if vertical else min(xa, xb)
-            hi = max(ya, yb) if vertical else max(xa, xb)
-            a, b = merged.get(key, (lo, hi))
-            merged[key] = (min(a, lo), max(b, hi))
-        strokes = []
-        gap = 128.0 / dashes
-        for key, _ in sorted(merged.items()):
-            for k in range(dashes):
-                a = k * gap + gap * 0.2
-                b = (k + 1) * gap - gap * 0.2
-                strokes.append([(key, a), (key, b)] if vertical else [(a, key), (b, key)])
+                strokes.append([(start, c + o), (ends[arm], c + o)])
     return strokes
 
 

@@ -125,10 +125,6 @@ def finish(strokes, width=GRID):
     return out
 
 
-def fits(strokes, width=GRID):
-    return all(0 <= x < width and 0 <= y < GRID for s in strokes for x, y in s)
-
-
 # ---------------------------------------------------------------------------
 # Hanzi from the stroke centre lines of hanzi-writer-data
 
