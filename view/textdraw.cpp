@@ -51,12 +51,25 @@ const unsigned char* myview::walkglyph(const unsigned char* p, Map map, Segment 
     return p;
 }
 
+namespace {
+
+// Maps a stroke point to the pixel of a w x h cell at (x, y), rounding or
+// truncating the scaled grid position.
+auto cellmapping(int x, int y, int w, int h, bool round) {
+    return [=](const unsigned char* q, int& px, int& py) {
+        px = round ? rounded(x, w, q[0] >> 1) : truncated(x, w, q[0] >> 1);
+        py = round ? rounded(y, h, q[1] >> 1) : truncated(y, h, q[1] >> 1);
+    };
+}
+
+void nostrokestart(int, int, int, int) {}
+
+}  // namespace
+
 const unsigned char* myview::drawvect(int x, int y, const unsigned char* p, int w, int h) {
     if (h == 0) h = w;
-    return walkglyph(
-        p, [&](const unsigned char* q, int& px, int& py) { px = rounded(x, w, q[0] >> 1); py = rounded(y, h, q[1] >> 1); },
-        [this](int x1, int y1, int x2, int y2) { drawthinline(x1, y1, x2, y2); },
-        [](int, int, int, int) {});
+    return walkglyph(p, cellmapping(x, y, w, h, true),
+                     [this](int x1, int y1, int x2, int y2) { drawthinline(x1, y1, x2, y2); }, nostrokestart);
 }
 
 // The editor's two-colour mode: a stroke whose first segment runs more
@@ -64,22 +77,20 @@ const unsigned char* myview::drawvect(int x, int y, const unsigned char* p, int 
 const unsigned char* myview::drawvect1(int x, int y, const unsigned char* p, int w, int h) {
     if (h == 0) h = w;
     const mycolor normal = pmymap->pencolor;
-    return walkglyph(
-        p, [&](const unsigned char* q, int& px, int& py) { px = truncated(x, w, q[0] >> 1); py = truncated(y, h, q[1] >> 1); },
-        [this](int x1, int y1, int x2, int y2) { drawthinline(x1, y1, x2, y2); },
-        [&](int px, int py, int qx, int qy) {
-            const int ax = px > qx ? px - qx : qx - px;
-            const int ay = py > qy ? py - qy : qy - py;
-            pmymap->pencolor = ax > ay ? mycolor(255, 0, 0) : normal;
-        });
+    return walkglyph(p, cellmapping(x, y, w, h, false),
+                     [this](int x1, int y1, int x2, int y2) { drawthinline(x1, y1, x2, y2); },
+                     [&](int px, int py, int qx, int qy) {
+                         const int ax = px > qx ? px - qx : qx - px;
+                         const int ay = py > qy ? py - qy : qy - py;
+                         pmymap->pencolor = ax > ay ? mycolor(255, 0, 0) : normal;
+                     });
 }
 
+// With a thick pen every segment is a line of pen dots.
 const unsigned char* myview::drawvector(int x, int y, const unsigned char* p, int w, int h) {
     if (h == 0) h = w;
-    return walkglyph(
-        p, [&](const unsigned char* q, int& px, int& py) { px = truncated(x, w, q[0] >> 1); py = truncated(y, h, q[1] >> 1); },
-        [this](int x1, int y1, int x2, int y2) { line(x1, y1, x2, y2); },
-        [](int, int, int, int) {});
+    return walkglyph(p, cellmapping(x, y, w, h, false),
+                     [this](int x1, int y1, int x2, int y2) { line(x1, y1, x2, y2); }, nostrokestart);
 }
 
 void myview::drawfont(int x, int y, const char* s, int w, int h) {
