@@ -205,16 +205,23 @@ int openscreen() {
   return fd;
 }
 
+// False, with errno set, when the screen information request is to fail
+// (simulated failure `mode`) or has nowhere to go.
+bool answerable(const char* mode, void* arg) {
+  if (failis(mode)) {
+    errno = EIO;
+    return false;
+  }
+  if (arg == nullptr) {
+    errno = EFAULT;
+    return false;
+  }
+  return true;
+}
+
 int screenioctl(unsigned long request, void* arg) {
   if (request == FBIOGET_FSCREENINFO) {
-    if (failis("fixed")) {
-      errno = EIO;
-      return -1;
-    }
-    if (arg == nullptr) {
-      errno = EFAULT;
-      return -1;
-    }
+    if (!answerable("fixed", arg)) return -1;
     fb_fix_screeninfo fix;
     memset(&fix, 0, sizeof fix);
     snprintf(fix.id, sizeof fix.id, "zheditvfb");
@@ -227,14 +234,7 @@ int screenioctl(unsigned long request, void* arg) {
     return 0;
   }
   if (request == FBIOGET_VSCREENINFO) {
-    if (failis("variable")) {
-      errno = EIO;
-      return -1;
-    }
-    if (arg == nullptr) {
-      errno = EFAULT;
-      return -1;
-    }
+    if (!answerable("variable", arg)) return -1;
     fb_var_screeninfo var;
     memset(&var, 0, sizeof var);
     var.xres = var.xres_virtual = screen.width;

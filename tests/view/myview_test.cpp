@@ -2,25 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include "graphics/pixelset.h"
+
 #include <set>
 #include <utility>
 
 namespace {
-
-using points = std::set<std::pair<int, int>>;
 
 class viewtest : public ::testing::Test {
 protected:
     mybitmap bitmap{64, 48};
     void SetUp() override { myview::pmymap = &bitmap; }
 
-    points painted(mycolor c) const {
-        points out;
-        for (int y = 0; y < bitmap.height; ++y)
-            for (int x = 0; x < bitmap.width; ++x)
-                if (bitmap.getpixel(x, y) == c) out.insert({x, y});
-        return out;
-    }
+    points painted(mycolor c) const { return pixelsof(bitmap, c); }
     points black() const { return painted(mycolor(0, 0, 0)); }
 };
 

@@ -4,12 +4,11 @@
 #include <stdexcept>
 #include <utility>
 
+#include "graphics/pixelset.h"
 #include "view/myview.h"
 #include "view/testfont.h"
 
 namespace {
-
-using points = std::set<std::pair<int, int>>;
 
 constexpr unsigned short hanzia = 0xA1B0;  // 啊
 constexpr unsigned short hanziyi = 0xBBD2;  // 一
@@ -35,13 +34,7 @@ protected:
     }
     void TearDown() override { testfont::restore(bitmap); }
 
-    points ink(mycolor c) const {
-        points out;
-        for (int y = 0; y < bitmap.height; ++y)
-            for (int x = 0; x < bitmap.width; ++x)
-                if (bitmap.getpixel(x, y) == c) out.insert({x, y});
-        return out;
-    }
+    points ink(mycolor c) const { return pixelsof(bitmap, c); }
     points black() const { return ink(mycolor(0, 0, 0)); }
     points red() const { return ink(mycolor(255, 0, 0)); }
     static points row(int y, int x1, int x2) {
