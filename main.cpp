@@ -6,10 +6,15 @@
 #include <cstdint>
 
 #include "app/amybitmapwin.h"
+#include "clipboard/clipbd.h"
+#include "editor/editview.h"
 #include "ime/pyinput.h"
 #include "input/mykbhit.h"
 #include "widgets/mybutton.h"
 #include "widgets/statusbar.h"
+
+// The clipboard store of the program: read before main, written at normal exit.
+clipbd clipboard;
 
 namespace {
 
@@ -29,6 +34,19 @@ void createbuttons(amybitmapwin* win) {
     for (const char* label : labels) buttons->addbutton(label);
     buttons->resetwidth(win->w);
     win->addview(buttons);
+}
+
+// The editor, drawn in two colours, below the bars; it loads the file the
+// command line names: none given, "aaaaa.txt"; one, that file; more, none.
+editview* createeditor(amybitmapwin* win, int argc, char** argv) {
+    editview* editor = new editview;
+    editor->redstrokes = true;
+    editor->init();
+    win->peditview = editor;
+    win->addview(editor);
+    if (argc <= 1) editor->readfile("aaaaa.txt");
+    else if (argc == 2) editor->readfile(argv[1]);
+    return editor;
 }
 
 void createinputmethod(amybitmapwin* win) {
@@ -54,7 +72,7 @@ void deliver(amybitmapwin* win, int64_t code) {
 
 }  // namespace
 
-int main(int, char**) {
+int main(int argc, char** argv) {
     mykbhit keyboard;
 
     mymapwin = new amybitmapwin;
@@ -64,6 +82,7 @@ int main(int, char**) {
     statebar = new myview(0, 0, screenwidth, gcharwidth * 30 / 24);
     mymapwin->pstatebar = statebar;
     createbuttons(mymapwin);
+    editview* editor = createeditor(mymapwin, argc, argv);
     createinputmethod(mymapwin);
 
     pyinputview->draw();
@@ -74,8 +93,15 @@ int main(int, char**) {
         usleep(1000);
         const int64_t code = keyboard.kbhit();
         if (code != 0) deliver(mymapwin, code);
-        if (code == keycodef8) break;  // the editor saves here
+        if (code == keycodef8) {
+            if (editor->save()) break;
+            mymapwin->draw();  // not saved: the text stays, and the message shows why
+        }
         if (code == keycodef7) break;
+        if (const int sig = mykbhit::pendingendsignal()) {
+            if (editor->ischanged()) editor->saverecovery();
+            mykbhit::endbysignal(sig);
+        }
     }
 
     mymapwin->dodraw();

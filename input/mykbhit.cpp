@@ -13,14 +13,14 @@ termios mykbhit::new_settings;
 namespace {
 
 volatile sig_atomic_t terminalchanged = 0;
+volatile sig_atomic_t endsignal = 0;
 
 void ignore_sigint(int) {}
 
-// SIGTERM and SIGHUP: give the terminal back, then die of the same signal.
-void restoreandend(int sig) {
-    mykbhit::restoreterminal();
-    std::signal(sig, SIG_DFL);
-    std::raise(sig);
+// SIGTERM and SIGHUP (a closed terminal, a dropped session) only leave a
+// note: the main loop saves what must not be lost before the process ends.
+void noteendsignal(int sig) {
+    if (endsignal == 0) endsignal = sig;
 }
 
 }  // namespace
@@ -34,8 +34,8 @@ mykbhit::mykbhit() : kbuf(new unsigned char[bufsize]()) {
     tcsetattr(0, TCSANOW, &new_settings);
     terminalchanged = 1;
     std::signal(SIGINT, ignore_sigint);
-    std::signal(SIGTERM, restoreandend);
-    std::signal(SIGHUP, restoreandend);
+    std::signal(SIGTERM, noteendsignal);
+    std::signal(SIGHUP, noteendsignal);
     // An error that nothing catches must not leave the console in raw mode.
     std::set_terminate([] {
         restoreterminal();
@@ -56,6 +56,16 @@ void mykbhit::leavenow(int status) {
     std::fflush(stdout);
     restoreterminal();
     _exit(status);
+}
+
+int mykbhit::pendingendsignal() { return endsignal; }
+
+void mykbhit::endbysignal(int sig) {
+    std::fflush(stdout);
+    restoreterminal();
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+    _exit(128 + sig);
 }
 
 int64_t mykbhit::kbhit() {

@@ -34,6 +34,11 @@ public:
     static void restoreterminal();
     // Ends the process at once (no exit handlers) after restoring the terminal.
     [[noreturn]] static void leavenow(int status);
+    // SIGTERM or SIGHUP, once received; 0 before. The main loop acts on it
+    // (the editor keeps unsaved text first) and then calls endbysignal.
+    static int pendingendsignal();
+    // Restores the terminal and ends the process by the signal.
+    [[noreturn]] static void endbysignal(int sig);
 
 private:
     void take(int n);

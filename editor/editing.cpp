@@ -1,0 +1,225 @@
+// Changing the text: characters, line breaks, deletion, Backspace, and copy,
+// cut and paste through the clipboard store. Every change goes through
+// replacetext, which refuses what the buffers cannot hold.
+#include <algorithm>
+#include <cstring>
+
+#include "clipboard/clipbd.h"
+#include "editor/editview.h"
+#include "editor/normaliser.h"
+#include "widgets/statusbar.h"
+
+namespace {
+
+constexpr unsigned char lf = 0x0A, cr = 0x0D;
+
+// A first byte of a two-byte character that waits for its second.
+unsigned char last = 0;
+
+const char textfullmessage[] = "\xCE\xC4\xB1\xBE\xD2\xD1\xC2\xFA\xA3\xAC\xCE\xB4\xD7\xF7\xD0\xDE\xB8\xC4";  // 文本已满，未作修改
+const char linesfullmessage[] = "\xD0\xD0\xCA\xFD\xD2\xD1\xC2\xFA\xA3\xAC\xCE\xB4\xD7\xF7\xD0\xDE\xB8\xC4";  // 行数已满，未作修改
+const char copytoolargemessage[] =  // 选中的内容太大，不能复制
+    "\xD1\xA1\xD6\xD0\xB5\xC4\xC4\xDA\xC8\xDD\xCC\xAB\xB4\xF3\xA3\xAC\xB2\xBB\xC4\xDC\xB8\xB4\xD6\xC6";
+
+}  // namespace
+
+void editview::forgetpendingbyte() { last = 0; }
+
+void editview::refuse(const char* why) { shownote(why); }
+
+// Replaces the bytes from..to of the text with n bytes from src. Refused,
+// with the text unchanged, when the text would not leave its terminating
+// zero room in the buffer or would need more display lines than the table
+// holds.
+bool editview::replacetext(int from, int to, const unsigned char* src, int n) {
+    from = std::max(0, std::min(from, contlth));
+    to = std::max(from, std::min(to, contlth));
+    const int removed = to - from;
+    if (n < 0 || contlth - removed + n > maxcontlth - 1) {
+        refuse(textfullmessage);
+        return false;
+    }
+    std::memcpy(scratch, content + from, size_t(removed));
+    std::memmove(content + from + n, content + to, size_t(contlth - to));
+    if (n > 0) std::memcpy(content + from, src, size_t(n));
+    contlth += n - removed;
+    content[contlth] = 0;
+    setpara();
+    if (layoutfull) {
+        std::memmove(content + to, content + from + n, size_t(contlth - from - n));
+        std::memcpy(content + from, scratch, size_t(removed));
+        contlth += removed - n;
+        content[contlth] = 0;
+        setpara();
+        refuse(linesfullmessage);
+        return false;
+    }
+    return true;
+}
+
+// The end (exclusive) of the character at hi: a two-byte character whole, a
+// CR together with the LF after it.
+unsigned char* editview::endofcharacter(unsigned char* hi) {
+    unsigned char* end = textend();
+    if (hi >= end) return end;
+    unsigned char* e;
+    if (*hi == lf) e = hi + 1;
+    else if (*hi >= 0x80) e = hi + 2;
+    else if (*hi == cr && byteat(hi + 1) == lf) e = hi + 2;
+    else e = hi + 1;
+    return std::min(e, end);
+}
+
+// Where an insertion at the cursor goes. At a line end that is a CR LF it goes
+// before the CR; a bare LF (left by Backspace) first gets its CR back.
+unsigned char* editview::insertpoint() {
+    if (curpos >= textend()) return textend();
+    const unsigned char b = *curpos;
+    if (b != lf) return curpos;  // a character, or the CR of a line end
+    if (curpos == content || curpos[-1] != cr) {
+        static const unsigned char crbyte = cr;
+        if (!replacetext(offset(curpos), offset(curpos), &crbyte, 1)) return nullptr;
+        return curpos;
+    }
+    return curpos - 1;
+}
+
+void editview::insertda() {
+    static const unsigned char crlf[2] = {cr, lf};
+    unsigned char* p = insertpoint();
+    if (p && replacetext(offset(p), offset(p), crlf, 2)) {
+        unsigned char* q = p + 2;
+        if (byteat(q) == cr) ++q;
+        setcur(q);
+    }
+    draw();
+}
+
+void editview::insertchar(unsigned code) {
+    const unsigned char b = code & 0xFF;
+    unsigned char bytes[2] = {b, 0};
+    int n = 1;
+    if (b >= 0x80) {
+        if (last == 0) {
+            last = b;
+            return;
+        }
+        bytes[0] = last;
+        bytes[1] = b;
+        n = 2;
+        last = 0;
+        if (bytes[0] == 0xA3 && b == 0xA0) return;  // the full-width space of the punctuation table
+    } else {
+        last = 0;
+    }
+    unsigned char* p = insertpoint();
+    if (p && replacetext(offset(p), offset(p), bytes, n)) setcur(p + n);
+    draw();
+}
+
+// Deletes the selection, or the character under the cursor (at a line end
+// the CR LF, joining the lines).
+void editview::deletechar() {
+    if (curpos > selpos) std::swap(curpos, selpos);
+    if (curpos >= textend()) return;
+    unsigned char* hi = selpos;
+    const int before = contlth;
+    unsigned char* s = insertpoint();
+    if (!s) return;
+    if (contlth > before) ++hi;  // a CR went in at the lower end
+    unsigned char* e = endofcharacter(hi);
+    if (replacetext(offset(s), offset(e), nullptr, 0)) {
+        curpos = selpos = s;
+        setcur(s);
+    } else {
+        selpos = curpos;
+        setcur(curpos);
+    }
+}
+
+void editview::backchar() {
+    if (curpos != selpos) {
+        deletechar();
+        draw();
+        return;
+    }
+    if (curpos == content || (curpos == content + 1 && byteat(curpos) == lf)) return;
+    unsigned char* p = curpos - 1;
+    // Two bytes go together only when they are one character or a CR LF; a
+    // bare LF goes alone.
+    if (p > content && ((ctrbytes[offset(p)] & istail) || (*p == lf && p[-1] == cr))) --p;
+    if (replacetext(offset(p), offset(curpos), nullptr, 0)) setcur(p);
+    selpos = curpos;
+    draw();
+}
+
+// The selected bytes as they go to the clipboard: from lo (with the CR of a
+// line end whose LF it is) to the end of the character at hi.
+static void selectionbounds(unsigned char* content, unsigned char* lo, unsigned char*& s) {
+    s = lo;
+    if (*lo == lf && lo > content && lo[-1] == cr) s = lo - 1;
+}
+
+bool editview::copyselection(unsigned char*& s, unsigned char*& e) {
+    unsigned char* lo = std::min(curpos, selpos);
+    unsigned char* hi = std::max(curpos, selpos);
+    if (lo >= textend()) return false;
+    selectionbounds(content, lo, s);
+    e = endofcharacter(hi);
+    content[contlth] = 0;
+    const unsigned char* t = tfileter(s, int(e - s));
+    if (!t || !mycopy(t, std::strlen(reinterpret_cast<const char*>(t)) + 1)) {
+        refuse(copytoolargemessage);
+        return false;
+    }
+    return true;
+}
+
+void editview::copy() {
+    if (curpos == selpos) return;
+    unsigned char *s, *e;
+    copyselection(s, e);
+}
+
+void editview::cut() {
+    if (curpos == selpos) return;
+    unsigned char *s, *e;
+    // Nothing is removed unless the clipboard has taken it.
+    if (copyselection(s, e) && replacetext(offset(s), offset(e), nullptr, 0)) {
+        curpos = s;
+        extendsel = false;
+    }
+    selpos = curpos;
+    setcur(curpos);
+    draw();
+}
+
+// Pastes the clipboard at the cursor, or over the selection; the cursor goes
+// after what was pasted.
+void editview::paste() {
+    unsigned long n = 0;
+    const unsigned char* bytes = mypaste(n);
+    const unsigned char* t = n > 0 ? tfileter(bytes, int(std::min<unsigned long>(n, clipbd::capacity))) : nullptr;
+    const int m = t ? int(std::strlen(reinterpret_cast<const char*>(t))) : 0;
+    unsigned char *s, *e;
+    if (curpos != selpos) {
+        if (curpos > selpos) std::swap(curpos, selpos);
+        unsigned char* hi = selpos;
+        const int before = contlth;
+        s = insertpoint();
+        if (s && contlth > before) ++hi;
+        e = s ? endofcharacter(hi) : nullptr;
+    } else {
+        s = e = insertpoint();
+    }
+    if (s && replacetext(offset(s), offset(e), t, m)) {
+        extendsel = false;
+        setcur(s + m);
+    }
+    selpos = curpos;
+    draw();
+}
+
+bool editview::mycopy(const unsigned char* bytes, unsigned long n) { return setclipdata(bytes, n); }
+
+unsigned char* editview::mypaste(unsigned long& n) { return getclipdata(n); }

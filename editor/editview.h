@@ -1,0 +1,161 @@
+// The editor: one view below the bars holding the whole text of one file as
+// GB2312/GBK bytes, a flag byte per text byte, and the table of display lines
+// the text wraps into. It loads, shows, edits and saves that one file.
+#pragma once
+#include <sys/types.h>
+
+#include <cstddef>
+#include <functional>
+#include <vector>
+
+#include "editor/recoveryfile.h"
+#include "editor/savefile.h"
+#include "widgets/amyview.h"
+
+constexpr int maxcontlth = 1000000;   // bytes of the text buffer; one stays free for a zero
+constexpr int maxlinenumber = 100000; // entries of the line table: at most maxlinenumber - 1 lines
+
+// Layout flags, one byte per text byte.
+typedef unsigned char ctrbyte;
+constexpr ctrbyte ishead = 0x04;     // first byte of a two-byte character
+constexpr ctrbyte istail = 0x08;     // second byte of a two-byte character
+constexpr ctrbyte istab = 0x10;      // a TAB
+constexpr ctrbyte isnewline = 0x20;  // a LF
+
+// How loading went: whether the text is the file as it is on disk, and why not.
+enum class loadstate {
+    whole,         // the text is the file; only LF or CR LF line ends became CR LF
+    hadzero,       // a zero byte ended the text
+    toolong,       // more than the text buffer holds
+    toomanylines,  // more display lines than the line table holds
+    altered,       // the normaliser changed more than line ends
+    readerror,     // reading failed part way
+};
+
+class editview : public amyview {
+public:
+    // Fields in the order of the design; see each for its meaning.
+    bool isactive = false;
+    char* filename;                  // 500 bytes, the edited file's path
+    int moveskip = 10;               // pointer moves still to be ignored
+    unsigned char* curpos;           // the cursor: the character it stands on
+    unsigned char* selpos;           // the selection's anchor
+    bool extendsel = false;          // moving keeps the anchor
+    unsigned char* content;          // the text, contlth bytes, then a zero
+    unsigned char* savedcontent;     // the text as last loaded or saved
+    ctrbyte* ctrbytes;               // a flag byte per text byte
+    int contlth = 0;
+    int savedlth = 0;
+    int linenumber = 0;
+    int* linestart;                  // linestart[i]: offset of display line i; [linenumber] = contlth
+    int colnumber = 0;
+    int rownumber = 0;
+    int topline = 0;
+    int cellwidth = gcharwidth / 2;
+    int charheight = gcharwidth;
+    int lineheight = gcharwidth * 30 / 24;
+    mycolor textcolor = mycolor(0, 0, 0, 255);
+    int curcol = 0;
+    int curline = 0;
+    bool selmode = false;
+
+    static constexpr int filenamesize = 500;
+
+    editview();
+    ~editview();
+    editview(const editview&) = delete;
+    editview& operator=(const editview&) = delete;
+
+    // Layout.
+    void init();
+    void setpara();
+    int wordlth(const unsigned char* p) const;
+    bool issel(const unsigned char* p) const;
+    void setsel();
+
+    // Cursor and navigation.
+    void setcur(int col, int line);
+    void setcur(unsigned char* p);
+    void settop(int y);
+    void setms(int col, int row);
+    void rightone(bool right);
+    void upone(bool up);
+    void homeend(bool home);
+    void pgupdn(bool up);
+
+    // Editing and the clipboard.
+    unsigned char* insertpoint();
+    void insertda();
+    void insertchar(unsigned code);
+    void deletechar();
+    void backchar();
+    void copy();
+    void cut();
+    void paste();
+    bool mycopy(const unsigned char* bytes, unsigned long n);
+    unsigned char* mypaste(unsigned long& n);
+
+    // Drawing.
+    void draw() override;
+    void clear();
+    void drawline(int r);
+    void drawchar(int r, int c, const unsigned char* p, ctrbyte flags);
+    void drawnr(int r, int c);
+    void drawfileend(int r, int c);
+    void drawsel(int c, int r);
+    void drawcur();
+    void dispstate();
+
+    // Files. readfile ends the process with status 11 when the file can be
+    // neither opened nor created; save returns true when the program may end.
+    void readfile(const char* path);
+    // Loads n bytes as if read from a file (tests, tools).
+    void loadtext(const unsigned char* bytes, size_t n);
+    bool save();
+    saveoutcome savefile(const char* path);
+    bool ischanged() const;
+    // The text goes to the recovery file; true when it was written.
+    bool saverecovery();
+
+    // Keys and the pointer.
+    bool keymouse(int type, int a, int b, int c, int d, int e) override;
+
+    // How the text was loaded; only a text loaded whole is written back
+    // over its file.
+    loadstate loaded = loadstate::whole;
+    // Drops a first byte of a two-byte character still waiting for its second.
+    static void forgetpendingbyte();
+
+    // A message the status line shows instead of the position until the next
+    // event reaches the editor (a warning at loading, a failed save).
+    void shownote(const char* text);
+
+private:
+    static constexpr int scrollmarkoverhang = 15;  // pixels above the scroll mark's line
+    std::vector<unsigned char> selarray;
+    unsigned char* scratch;       // bytes taken out by a change, until it is known to fit
+    int flaggedlength = 0;        // flag bytes that may be non-zero
+    std::vector<char> note;
+    bool layoutfull = false;      // the last layout ran out of line table
+
+    int offset(const unsigned char* p) const { return int(p - content); }
+    unsigned char byteat(const unsigned char* p) const {
+        return p >= content && p < content + contlth ? *p : 0;
+    }
+    unsigned char* textend() const { return content + contlth; }
+    unsigned char* endofcharacter(unsigned char* hi);
+    bool replacetext(int from, int to, const unsigned char* src, int n);
+    void refuse(const char* why);
+    int linelength(int line) const { return linestart[line + 1] - linestart[line]; }
+    int layoutlines(int limit);
+    void loadfrom(const std::function<ssize_t(unsigned char*, size_t)>& read);
+    void cuttofitlinetable();
+    void saynotloadedwhole();
+    void marksaved();
+    bool copyselection(unsigned char*& s, unsigned char*& e);
+    bool onkey(int key);
+    bool press(int a, int b);
+    bool move(int a, int b, int buttons);
+    void scrollbyclick(int y);
+    recoveryfile recovery;
+};
