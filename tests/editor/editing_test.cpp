@@ -83,6 +83,18 @@ TEST_F(editing, EnterSplitsLinesAndAtALineEndAddsAnEmptyOne) {
     EXPECT_EQ(text(), "ab\r\nx\r\ncd") << "an insertion at a line end goes before its CR";
 }
 
+// Bytes left in the buffer after the text are never read as part of it.
+TEST_F(editing, EnterAtTheEndIgnoresOldBytesAfterTheText) {
+    load("a\r\n\r\n");
+    at(5);
+    type("\b");
+    ASSERT_EQ(text(), "a\r\n");
+    at(3);
+    key(kenter);
+    EXPECT_EQ(text(), "a\r\n\r\n");
+    EXPECT_EQ(cursor(), 5) << "at the end, not past it";
+}
+
 TEST_F(editing, DeleteTakesWholeCharactersAndJoinsLines) {
     load("a" + zhong + "b\r\ncd");
     at(0);
