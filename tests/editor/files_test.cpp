@@ -122,3 +122,22 @@ TEST_F(files, OversizeFileLoadsOnlyWhatFits) {
 }
 
 }  // namespace
+
+#include <random>
+
+#include "fuzz/loaderfuzz.h"
+
+namespace {
+
+TEST_F(files, RandomBytesLoadIntoAWholeText) {
+    std::mt19937 random(7);
+    const unsigned char alphabet[] = {'a', ' ', '\t', '\r', '\n', 0x80, 0xB0, 0xA1, 0xFF, 'z', 0};
+    for (int round = 0; round < 200; ++round) {
+        std::vector<unsigned char> bytes(random() % 300);
+        for (auto& b : bytes) b = random() % 4 ? alphabet[random() % (sizeof alphabet - 1)] : (random() % 2 ? 0 : random());
+        checknormaliser(bytes.data(), bytes.size());
+        checkloader(ed, bytes.data(), bytes.size());
+    }
+}
+
+}  // namespace
