@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "editor/editview.h"
 #include "ime/pyinput.h"
 #include "widgets/statusbar.h"
 
@@ -141,6 +142,12 @@ void amybitmapwin::OnKeyDown(unsigned int codelow, unsigned int codehigh, unsign
         }
         return;
     }
+    // Control keys the editor answers beyond the table: Ctrl-F find, Ctrl-S
+    // save and go on, Ctrl-Y redo, Ctrl-Z undo, and a lone Esc while the find
+    // prompt is open. Every other key stays ignored.
+    const bool findescape = code == 27 && peditview && peditview->findprompt();
+    if (code == 6 || code == 19 || code == 25 || code == 26 || findescape)
+        keymouse(eventkeydown, int(code), 0, 0, 0, 0);
 }
 
 void amybitmapwin::OnChar(unsigned int ch, unsigned int rep, unsigned int flags) {

@@ -45,6 +45,7 @@ bool editview::replacetext(int from, int to, const unsigned char* src, int n) {
     contlth += n - removed;
     content[contlth] = 0;
     setpara();
+    if (!layoutfull && !replaying) history.record(from, scratch, removed, src, n);
     if (layoutfull) {
         std::memmove(content + to, content + from + n, size_t(contlth - from - n));
         std::memcpy(content + from, scratch, size_t(removed));

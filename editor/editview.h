@@ -6,8 +6,10 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <vector>
 
+#include "editor/edithistory.h"
 #include "editor/recoveryfile.h"
 #include "editor/savefile.h"
 #include "widgets/amyview.h"
@@ -120,6 +122,17 @@ public:
     // Keys and the pointer.
     bool keymouse(int type, int a, int b, int c, int d, int e) override;
 
+    // Undo and redo of whole steps of editing.
+    void undo();
+    void redo();
+    edithistory history;
+
+    // Find: a prompt in the status line; Enter or Ctrl-F selects the next match.
+    void openfind();
+    bool findprompt() const { return findopen; }
+    bool findnext();
+    std::string findpromptline() const;
+
     // How the text was loaded; only a text loaded whole is written back
     // over its file.
     loadstate loaded = loadstate::whole;
@@ -157,5 +170,15 @@ private:
     bool press(int a, int b);
     bool move(int a, int b, int buttons);
     void scrollbyclick(int y);
+    bool onfindkey(int key);
+    void onfindcharacter(int a);
+    void closefind();
+    template <typename Edit>
+    void asstep(editkind kind, Edit edit);
+    void replay(const editstep& step, bool forward);
     recoveryfile recovery;
+    bool replaying = false;       // undo and redo make changes that are not recorded
+    bool findopen = false;
+    std::string pattern;          // what Find looks for, whole characters
+    unsigned char patternlead = 0;
 };

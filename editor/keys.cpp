@@ -8,7 +8,8 @@ enum editorkey {
     keyenter = 13, keypageup = 33, keypagedown = 34, keyend = 35, keyhome = 36,
     keyleft = 37, keyup = 38, keyright = 39, keydown = 40, keydelete = 46,
     keyf3 = 114, keyf4 = 115, keyf5 = 116, keyf6 = 117,
-    controlc = 3, controlv = 22, controlx = 24,
+    controlc = 3, controlf = 6, controls = 19, controlv = 22, controlx = 24, controly = 25, controlz = 26,
+    keyescape = 27,
 };
 
 constexpr int backspace = 8, carriagereturn = 13;
@@ -16,21 +17,44 @@ constexpr int leftbuttonheld = 1;
 
 }  // namespace
 
+// Runs one editing operation as one step of the undo history.
+template <typename Edit>
+void editview::asstep(editkind kind, Edit edit) {
+    history.begin(kind, offset(curpos));
+    edit();
+    history.end(offset(curpos));
+}
+
 bool editview::keymouse(int type, int a, int b, int c, int d, int) {
     if (!isactive) return false;
     note.clear();
-    if (type == eventkeydown) return onkey(a);
+    if (type == eventkeydown) {
+        history.interrupt();
+        if (findopen && onfindkey(a)) return a == keyenter;
+        return onkey(a);
+    }
     if (type == eventchar) {
+        if (findopen) {
+            onfindcharacter(a);
+            return false;
+        }
         extendsel = false;
         if (a == backspace) {
-            backchar();
+            history.interrupt();
+            asstep(editkind::backspace, [&] { backchar(); });
+            history.interrupt();
             selmode = false;
         } else if (a != carriagereturn) {
+            // Characters typed one after another at the cursor are one step.
+            const bool continued = history.continuetyping(offset(curpos));
+            if (!continued) history.begin(editkind::typing, offset(curpos));
             insertchar(unsigned(a));
+            history.end(offset(curpos));
             selmode = false;
         }
         return false;
     }
+    history.interrupt();
     if (type == eventpress) return press(a, b);
     if (type == eventmove) return move(a, b, c);
     if (type == eventwheel) upone(d > 0);
@@ -49,10 +73,10 @@ bool editview::onkey(int key) {
     case keypageup: pgupdn(true); break;
     case keypagedown: pgupdn(false); break;
     case keyenter:
-        insertda();
+        asstep(editkind::linebreak, [&] { insertda(); });
         return true;
     case keydelete:
-        deletechar();
+        asstep(editkind::deletion, [&] { deletechar(); });
         selmode = false;
         draw();
         break;
@@ -70,15 +94,21 @@ bool editview::onkey(int key) {
         break;
     case keyf5:
     case controlv:
-        paste();
+        asstep(editkind::paste, [&] { paste(); });
         selmode = false;
         draw();
         break;
     case keyf6:
     case controlx:
-        cut();
+        asstep(editkind::cut, [&] { cut(); });
         selmode = false;
         draw();
+        break;
+    case controlz: undo(); break;
+    case controly: redo(); break;
+    case controlf: openfind(); break;
+    case controls:
+        save();  // and go on editing, whatever the outcome
         break;
     default:
         break;

@@ -29,6 +29,8 @@ mykbhit::mykbhit() : kbuf(new unsigned char[bufsize]()) {
     tcgetattr(0, &initial_settings);
     new_settings = initial_settings;
     new_settings.c_lflag &= ~(ICANON | ECHO | ISIG);
+    // Without output flow control Ctrl-S and Ctrl-Q reach the editor as keys.
+    new_settings.c_iflag &= ~IXON;
     new_settings.c_cc[VMIN] = 1;
     new_settings.c_cc[VTIME] = 0;
     tcsetattr(0, TCSANOW, &new_settings);

@@ -122,12 +122,22 @@ TEST_F(windowtest, unknowncodesdonothingandleavethestatusline) {
     win.keymouse(eventkeydown, 38, 0, 0, 0, 0);
     const std::string before = statusbytes();
     editor.seen.clear();
-    std::vector<uint64_t> ignored = {0x7E325B1B, 0x7E30325B1B, 27, 3, 13, 1, 8, 26, 31, 0x414F1B};
+    std::vector<uint64_t> ignored = {0x7E325B1B, 0x7E30325B1B, 27, 3, 13, 1, 8, 17, 31, 0x414F1B};
     for (int b = 128; b < 256; ++b) ignored.push_back(uint64_t(b));
     for (uint64_t code : ignored) key(code);
     EXPECT_TRUE(editor.seen.empty());
     EXPECT_TRUE(input.seen.empty());
     EXPECT_EQ(statusbytes(), before);
+}
+
+// Ctrl-F, Ctrl-S, Ctrl-Y and Ctrl-Z reach the views as key-down events with
+// the byte as key value; a lone Esc only while the editor's find prompt is open.
+TEST_F(windowtest, editorcontrolkeysarerouted) {
+    for (uint64_t code : {6, 19, 25, 26, 27}) key(code);
+    ASSERT_EQ(editor.seen.size(), 4u);
+    EXPECT_EQ(editor.seen[0], event(eventkeydown, 6));
+    EXPECT_EQ(editor.seen[3], event(eventkeydown, 26));
+    EXPECT_TRUE(input.seen.empty());
 }
 
 TEST_F(windowtest, statuslinedescribeseachroutedevent) {

@@ -199,3 +199,26 @@ TEST(Editor, HangupWithUnsavedTextWritesTheRecoveryFile) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Editor, CtrlZUndoesTypingAndCtrlSSavesAndGoesOn) {
+    zhe2e::options o;
+    o.args = {"u.txt"};
+    o.files["u.txt"] = "base";
+    session s(o);
+    ASSERT_TRUE(s.start()) << s.error();
+    termios raw{};
+    ASSERT_TRUE(s.terminal(raw));
+    EXPECT_EQ(raw.c_iflag & IXON, 0u) << "Ctrl-S must reach the editor";
+    ASSERT_TRUE(s.keys({english, "x", "y", keys::Right, "z", "\x1a"})) << s.error();  // Ctrl-Z undoes "z"
+    ASSERT_TRUE(s.key("\x13")) << s.error();  // Ctrl-S
+    ASSERT_TRUE(s.running());
+    ASSERT_TRUE(s.keys({"\x1a", keys::F7})) << s.error();  // undo "xy", then leave without saving
+    result r = s.finish();
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.files["u.txt"], "xybase");
+    EXPECT_TRUE(zhe2e::sametermios(r.before, r.after)) << zhe2e::termiosdiff(r.before, r.after);
+}
+
+}  // namespace
