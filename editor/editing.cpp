@@ -40,14 +40,14 @@ bool editview::replacetext(int from, int to, const unsigned char* src, int n) {
         return false;
     }
     std::memcpy(scratch, content + from, size_t(removed));
-    std::memmove(content + from + n, content + to, size_t(contlth - to));
+    movetail(to, from + n);
     if (n > 0) std::memcpy(content + from, src, size_t(n));
     contlth += n - removed;
     content[contlth] = 0;
-    setpara();
-    if (!layoutfull && !replaying) history.record(from, scratch, removed, src, n);
+    relayout(from, to, n);
     if (layoutfull) {
-        std::memmove(content + to, content + from + n, size_t(contlth - from - n));
+        // Put the bytes back and lay them out as they were (a rare path).
+        movetail(from + n, to);
         std::memcpy(content + from, scratch, size_t(removed));
         contlth += removed - n;
         content[contlth] = 0;
@@ -55,7 +55,14 @@ bool editview::replacetext(int from, int to, const unsigned char* src, int n) {
         refuse(linesfullmessage);
         return false;
     }
+    if (!replaying) history.record(from, scratch, removed, src, n);
     return true;
+}
+
+// Moves the text after `from` (and its flags) to start at `to`.
+void editview::movetail(int from, int to) {
+    std::memmove(content + to, content + from, size_t(contlth - from));
+    std::memmove(ctrbytes + to, ctrbytes + from, size_t(contlth - from));
 }
 
 // The end (exclusive) of the character at hi: a two-byte character whole, a

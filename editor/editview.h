@@ -147,7 +147,6 @@ private:
     static constexpr int scrollmarkoverhang = 15;  // pixels above the scroll mark's line
     std::vector<unsigned char> selarray;
     unsigned char* scratch;       // bytes taken out by a change, until it is known to fit
-    int flaggedlength = 0;        // flag bytes that may be non-zero
     std::vector<char> note;
     bool layoutfull = false;      // the last layout ran out of line table
 
@@ -158,9 +157,14 @@ private:
     unsigned char* textend() const { return content + contlth; }
     unsigned char* endofcharacter(unsigned char* hi);
     bool replacetext(int from, int to, const unsigned char* src, int n);
+    void movetail(int from, int to);
     void refuse(const char* why);
     int linelength(int line) const { return linestart[line + 1] - linestart[line]; }
-    int layoutlines(int limit);
+    template <typename Resynced>
+    int layoutfrom(int line, int pos, int limit, Resynced resynced);
+    void relayout(int from, int oldto, int n);
+    std::vector<int> oldtable;    // the line table around a change, while it is wrapped again
+    int resyncedlines = 0;
     void loadfrom(const std::function<ssize_t(unsigned char*, size_t)>& read);
     void cuttofitlinetable();
     void saynotloadedwhole();

@@ -68,56 +68,90 @@ void editview::setsel() {
 }
 
 void editview::setpara() {
-    std::memset(ctrbytes, 0, size_t(std::min(std::max(flaggedlength, contlth) + 2, maxcontlth)));
-    flaggedlength = contlth;
     colnumber = width() / cellwidth - 1;
     rownumber = high() / lineheight;
-    linenumber = layoutlines(maxlinenumber - 1);
+    linenumber = layoutfrom(0, 0, maxlinenumber - 1, [](int, int) { return false; });
 }
 
-// Wraps the text into at most `limit` display lines and returns their
-// number; layoutfull tells that the text needed more. A column holds a
-// one-byte character, half a two-byte one or a quarter of a TAB; a line
-// holds colnumber - 1 columns, the last column being the scroll mark's.
-int editview::layoutlines(int limit) {
+// Lays out again after the bytes from..oldto became n bytes (the text and
+// its flags after the change already moved). Only the lines around the change
+// are wrapped again: from the line before the one holding the change (an
+// edit can pull text back onto it) until a line start falls into step with
+// the old table; the rest of the table moves by the change in length. Gives
+// exactly the table and flags of a whole layout. layoutfull tells that the
+// table would overflow.
+void editview::relayout(int from, int oldto, int n) {
+    const int delta = n - (oldto - from);
+    // A run of letters reaching back before the change is wrapped again whole.
+    int runstart = from;
+    while (runstart > 0 && isletter(content[runstart - 1])) --runstart;
+    const int oldlines = linenumber;
+    int first = int(std::upper_bound(linestart, linestart + oldlines, runstart) - linestart) - 1;
+    first = std::max(first - 1, 0);
+    oldtable.assign(linestart + first, linestart + oldlines + 1);
+    size_t next = 0;  // first entry of the old table that may still match
+    const int changedend = from + n;
+    linenumber = layoutfrom(first, linestart[first], maxlinenumber - 1, [&](int line, int at) {
+        if (at < changedend) return false;
+        const int old = at - delta;
+        while (next < oldtable.size() && oldtable[next] < old) ++next;
+        if (next + 1 >= oldtable.size() || oldtable[next] != old || old < oldto) return false;
+        // In step again: the rest of the old table, moved.
+        const size_t rest = oldtable.size() - next - 1;  // entries after this line start, the end included
+        if (line + int(rest) > maxlinenumber - 1) return false;
+        for (size_t k = 1; k <= rest; ++k) linestart[line + int(k)] = oldtable[next + k] + delta;
+        resyncedlines = line + int(rest);
+        return true;
+    });
+}
+
+// Wraps the text from the start of display line `line`, at `pos`, into at
+// most `limit` display lines and returns their number; layoutfull tells that
+// the text needed more. `resynced(line, at)` is asked at each new line start
+// whether the rest of the table is known (it then sets resyncedlines). A
+// column holds a one-byte character, half a two-byte one or a quarter of a
+// TAB; a line holds colnumber - 1 columns, the last column being the scroll
+// mark's.
+template <typename Resynced>
+int editview::layoutfrom(int line, int pos, int limit, Resynced resynced) {
     layoutfull = false;
-    int line = 0, column = 0, pos = 0;
-    linestart[0] = 0;
-    // A line break before pos; false when the table is full.
+    bool known = false;
+    int column = 0;
+    linestart[line] = pos;
+    // A line break before `at`; false when the layout stops there.
     auto breakbefore = [&](int at) {
         if (line + 1 >= limit) {
             layoutfull = true;
             return false;
         }
         linestart[++line] = at;
-        return true;
+        known = resynced(line, at);
+        return !known;
     };
     auto lineempty = [&]() { return pos == linestart[line]; };
     while (pos < contlth) {
         const unsigned char b = content[pos];
         if (b == lf) {
-            ctrbytes[pos] |= isnewline;
-            if (!breakbefore(pos + 1)) break;
+            ctrbytes[pos] = isnewline;
             column = 0;
             pos += 1;
+            if (!breakbefore(pos)) break;
         } else if (b >= 0x80) {
             if (column + 2 >= colnumber && !lineempty()) {
                 if (!breakbefore(pos)) break;
-                column = 2;
-            } else {
-                column += 2;
+                column = 0;
             }
-            ctrbytes[pos] |= ishead;
-            if (pos + 1 < maxcontlth) ctrbytes[pos + 1] |= istail;
+            column += 2;
+            ctrbytes[pos] = ishead;
+            if (pos + 1 < maxcontlth) ctrbytes[pos + 1] = istail;
             pos += 2;
         } else if (b == tab) {
-            if (column + 1 < colnumber || lineempty()) {
-                column += 4;
-            } else {
+            if (column + 1 >= colnumber && !lineempty()) {
                 if (!breakbefore(pos)) break;
-                column = 4;
+                column = 0;
             }
-            ctrbytes[pos] |= istab;
+            column += 4;
+            ctrbytes[pos] = istab;
             pos += 1;
         } else {
             // A run of letters moves whole to the next line when it does not
@@ -130,14 +164,13 @@ int editview::layoutlines(int limit) {
             }
             // A run longer than a whole line fills it and goes on in the next.
             if (run > 0 && column + take >= colnumber) take = std::max(1, colnumber - 1 - column);
+            std::memset(ctrbytes + pos, 0, size_t(take));
             column += take;
             pos += take;
         }
     }
-    if (layoutfull) {
-        linestart[line + 1] = pos;
-        return line + 1;
-    }
-    linestart[line + 1] = contlth;
+    if (known) return resyncedlines;
+    if (pos < maxcontlth) ctrbytes[std::min(pos, contlth)] = 0;
+    linestart[line + 1] = layoutfull ? pos : contlth;
     return line + 1;
 }

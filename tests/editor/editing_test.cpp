@@ -192,7 +192,7 @@ TEST_F(editing, InsertionBeyondTheCapacityIsRefused) {
 
 // Random keys on random texts: after every key the text holds no split
 // character, the cursor stands on a character inside it, and the line table
-// is that of a fresh layout.
+// and flags kept up change by change are those of a fresh layout.
 TEST_F(editing, RandomSessionsKeepTheTextWhole) {
     std::mt19937 random(20261207);
     const std::vector<std::string> pieces = {"a", "word ", zhong, wen, "\r\n", "\n", "\t", " ", "7", ",", "\r"};
@@ -223,9 +223,12 @@ TEST_F(editing, RandomSessionsKeepTheTextWhole) {
             ASSERT_GE(c, 0);
             ASSERT_LE(c, ed.contlth);
             ASSERT_FALSE(c < ed.contlth && (ed.ctrbytes[c] & istail)) << "cursor on a second byte";
+            // The layout kept up after each change is the one a whole layout gives.
             const std::vector<int> table = lines();
+            const std::vector<unsigned char> flags(ed.ctrbytes, ed.ctrbytes + ed.contlth);
             ed.setpara();
             ASSERT_EQ(table, lines()) << "session " << session << " step " << step;
+            ASSERT_EQ(flags, std::vector<unsigned char>(ed.ctrbytes, ed.ctrbytes + ed.contlth));
         }
     }
 }
