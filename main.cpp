@@ -6,10 +6,15 @@
 #include <cstdint>
 
 #include "app/amybitmapwin.h"
+#include "clipboard/clipbd.h"
 #include "ime/pyinput.h"
 #include "input/mykbhit.h"
 #include "widgets/mybutton.h"
 #include "widgets/statusbar.h"
+
+// The clipboard of the previous run is loaded before main and written back
+// after it returns.
+clipbd clipboard;
 
 namespace {
 
