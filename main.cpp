@@ -13,7 +13,8 @@
 #include "widgets/mybutton.h"
 #include "widgets/statusbar.h"
 
-// The clipboard store of the program: read before main, written at normal exit.
+// The clipboard of the previous run is loaded before main and written back
+// after it returns.
 clipbd clipboard;
 
 namespace {

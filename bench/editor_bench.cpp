@@ -5,11 +5,8 @@
 
 #include "app/amybitmapwin.h"
 #include "bench/prose.h"
-#include "clipboard/clipbd.h"
 #include "editor/editview.h"
 #include "widgets/statusbar.h"
-
-clipbd clipboard(nullptr);
 
 namespace {
 

@@ -7,9 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "clipboard/clipbd.h"
 #include "graphics/mybitmap.h"
 #include "view/ku500.h"
 #include "view/myview.h"
+
+// The proof sheet copies nothing: its clipboard never touches a file.
+clipbd clipboard(nullptr);
 
 namespace {
 

@@ -1,10 +1,5 @@
 #include "editorfixture.h"
 
-#include "clipboard/clipbd.h"
-
-// The unit tests' clipboard store: memory only, never a file.
-clipbd clipboard(nullptr);
-
 namespace {
 
 class layout : public editorfixture {};
