@@ -134,6 +134,8 @@ bool session::setup() {
     if (!writefile(fs::path(workdir_) / p, bytes)) return fail("cannot write " + name);
   }
   if (opt_.clipboard && !writefile(clippath_, *opt_.clipboard)) return fail("cannot write the clipboard file");
+  if (opt_.clipboardlink && symlink((fs::path(workdir_) / *opt_.clipboardlink).c_str(), clippath_.c_str()) != 0)
+    return fail(std::string("cannot link the clipboard file: ") + strerror(errno));
   if (mkfifo(fifopath_.c_str(), 0600) != 0) return fail(std::string("mkfifo: ") + strerror(errno));
   fifo_ = ::open(fifopath_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   // Holding a writer ourselves keeps the FIFO from reporting end-of-file when the program ends.

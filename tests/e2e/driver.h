@@ -87,6 +87,7 @@ struct options {
   std::string fail;                           // "", "open", "fixed" or "variable"
   std::map<std::string, std::string> files;   // written into the working directory first
   std::optional<std::string> clipboard;       // contents of the clipboard file at start
+  std::optional<std::string> clipboardlink;   // or: the clipboard file is a symbolic link to this file of "work/"
   std::map<std::string, std::string> env;     // extra environment for the program
   std::chrono::milliseconds timeout{60000};   // safety net for every wait
 };

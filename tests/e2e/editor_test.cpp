@@ -222,3 +222,24 @@ TEST(Editor, CtrlZUndoesTypingAndCtrlSSavesAndGoesOn) {
 }
 
 }  // namespace
+
+namespace {
+
+// The clipboard file lives in a shared directory: a link put in its place is
+// neither read nor followed when the clipboard is written.
+TEST(Editor, ClipboardFileThatIsALinkIsNeitherReadNorWritten) {
+    zhe2e::options o;
+    o.args = {"c.txt"};
+    o.files["c.txt"] = "copy me";
+    o.files["secret.txt"] = "not yours";
+    o.clipboardlink = "secret.txt";
+    session s(o);
+    ASSERT_TRUE(s.start()) << s.error();
+    ASSERT_TRUE(s.keys({keys::End, keys::F5, keys::Home, keys::F3, keys::Right, keys::F4, keys::F7})) << s.error();
+    result r = s.finish();
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.files["secret.txt"], "not yours");
+    EXPECT_EQ(r.files["c.txt"], "copy me") << "nothing was pasted from the link";
+}
+
+}  // namespace
