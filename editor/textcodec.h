@@ -2,6 +2,12 @@
 // read from a file are a UTF-8 text, turns UTF-8 into GBK on loading and GBK
 // back into UTF-8 on saving, through the C library's iconv, one character at a
 // time into bounded buffers.
+//
+// Loading: scanutf8 over the bytes read (moremayfollow when the file is
+// longer); for a UTF-8 text, utf8fit on the whole part gives the cut that
+// fits the text, utf8togbk converts it, and the file is loaded whole only
+// when the cut is its size. Saving: gbktoutf8 with the mark the load found;
+// conversion.replaced and firstline name what could not be written.
 #pragma once
 #include <cstddef>
 #include <string>
