@@ -1,0 +1,85 @@
+#include "app/commandline.h"
+
+#include <cstring>
+
+const char* const usagetext =
+    "Usage: zhedit [options] [--] [file]\n"
+    "Full-screen Chinese and English text editor for the Linux console.\n"
+    "With no file it edits aaaaa.txt; with two or more it starts empty.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help   show this help and leave\n"
+    "  --version    show the version and leave\n"
+    "  --utf8       read and write the file as UTF-8\n"
+    "  --gbk        read and write the file as GBK\n"
+    "  --           end of options: what follows is a file name\n"
+    "Without them, a file of valid UTF-8 with characters beyond ASCII is read\n"
+    "and saved as UTF-8, any other as GBK.\n"
+    "\n"
+    "Keys:\n"
+    "  F1                       Chinese or English input\n"
+    "  F2                       input method: pinyin, wubi, English\n"
+    "  F3                       start or end a selection\n"
+    "  F4 or Ctrl-C             copy\n"
+    "  F5 or Ctrl-V             paste\n"
+    "  F6 or Ctrl-X             cut\n"
+    "  F7                       quit without saving\n"
+    "  F8                       save and quit\n"
+    "  Ctrl-S                   save and go on\n"
+    "  Ctrl-Z, Ctrl-Y           undo, redo\n"
+    "  Ctrl-F                   find; Enter or Ctrl-F finds the next, Esc closes\n"
+    "  arrows, Home, End        move the cursor\n"
+    "  PgUp, PgDn               move a screen up or down\n"
+    "  Delete, Backspace        delete the character under or before the cursor\n"
+    "  Enter                    new line\n"
+    "  Tab                      insert a tab\n";
+
+const char* const versiontext = "zhedit 0.1\n";
+
+namespace {
+
+// Applies one option; false when the argument is not one.
+bool takeoption(const char* argument, commandline& line, bool& askedfortext) {
+    commandline::actionkind asked;
+    if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
+        asked = commandline::help;
+    } else if (std::strcmp(argument, "--version") == 0) {
+        asked = commandline::version;
+    } else if (std::strcmp(argument, "--utf8") == 0) {
+        line.encoding = commandline::utf8;
+        return true;
+    } else if (std::strcmp(argument, "--gbk") == 0) {
+        line.encoding = commandline::gbk;
+        return true;
+    } else {
+        return false;
+    }
+    if (!askedfortext) line.action = asked;
+    askedfortext = true;
+    return true;
+}
+
+}  // namespace
+
+commandline parsecommandline(int argc, const char* const* argv) {
+    commandline line;
+    bool askedfortext = false;
+    bool optionsended = false;
+    int files = 0;
+    for (int i = 1; i < argc; ++i) {
+        const char* argument = argv[i] ? argv[i] : "";
+        if (!optionsended && std::strcmp(argument, "--") == 0) {
+            optionsended = true;
+            continue;
+        }
+        if (!optionsended && takeoption(argument, line, askedfortext)) continue;
+        if (++files == 1) line.filename = argument;
+    }
+    if (files == 1) {
+        line.file = commandline::namedfile;
+    } else if (files > 1) {
+        line.file = commandline::nofile;
+        line.filename.clear();
+    }
+    return line;
+}
