@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 
 #include "app/amybitmapwin.h"
+#include "app/commandline.h"
 #include "clipboard/clipbd.h"
 #include "editor/editview.h"
 #include "ime/pyinput.h"
@@ -39,14 +41,14 @@ void createbuttons(amybitmapwin* win) {
 
 // The editor, drawn in two colours, below the bars; it loads the file the
 // command line names: none given, "aaaaa.txt"; one, that file; more, none.
-editview* createeditor(amybitmapwin* win, int argc, char** argv) {
+editview* createeditor(amybitmapwin* win, const commandline& line) {
     editview* editor = new editview;
     editor->redstrokes = true;
     editor->init();
+    editor->encoding = line.encoding;
     win->peditview = editor;
     win->addview(editor);
-    if (argc <= 1) editor->readfile("aaaaa.txt");
-    else if (argc == 2) editor->readfile(argv[1]);
+    if (line.file != commandline::nofile) editor->readfile(line.filename.c_str());
     return editor;
 }
 
@@ -74,6 +76,13 @@ void deliver(amybitmapwin* win, int64_t code) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const commandline line = parsecommandline(argc, argv);
+    // The help and the version touch neither the terminal, the screen nor the clipboard file.
+    if (line.action != commandline::edit) {
+        std::fputs(line.action == commandline::help ? usagetext : versiontext, stdout);
+        clipboard.skipexitwrite();
+        return 0;
+    }
     mykbhit keyboard;
 
     mymapwin = new amybitmapwin;
@@ -83,7 +92,7 @@ int main(int argc, char** argv) {
     statebar = new myview(0, 0, screenwidth, gcharwidth * 30 / 24);
     mymapwin->pstatebar = statebar;
     createbuttons(mymapwin);
-    editview* editor = createeditor(mymapwin, argc, argv);
+    editview* editor = createeditor(mymapwin, line);
     createinputmethod(mymapwin);
 
     pyinputview->draw();

@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "app/commandline.h"
 #include "editor/edithistory.h"
 #include "editor/recoveryfile.h"
+#include "editor/textcodec.h"
 #include "editor/savefile.h"
 #include "widgets/amyview.h"
 
@@ -32,6 +34,7 @@ enum class loadstate {
     toomanylines,  // more display lines than the line table holds
     altered,       // the normaliser changed more than line ends
     readerror,     // reading failed part way
+    unheld,        // a UTF-8 file with characters the editor cannot hold
 };
 
 class editview : public amyview {
@@ -136,6 +139,10 @@ public:
     // How the text was loaded; only a text loaded whole is written back
     // over its file.
     loadstate loaded = loadstate::whole;
+    // The file's encoding: forced by the command line, or found at loading.
+    commandline::encodingkind encoding = commandline::automatic;
+    bool utf8file = false;   // loaded from UTF-8 (or a new file forced to it): saved as UTF-8
+    bool utf8bom = false;    // with a byte-order mark to put back
     // Drops a first byte of a two-byte character still waiting for its second.
     static void forgetpendingbyte();
 
@@ -166,6 +173,14 @@ private:
     std::vector<int> oldtable;    // the line table around a change, while it is wrapped again
     int resyncedlines = 0;
     void loadfrom(const std::function<ssize_t(unsigned char*, size_t)>& read);
+    void loadutf8(const unsigned char* bytes, size_t n, bool complete);
+    void loadgbk(const std::function<ssize_t(unsigned char*, size_t)>& read);
+    void finishload(loadstate state);
+    std::string filebytes(textcodec::conversion& c) const;
+    long unwritableline = 0;   // file line of the first character a save could not convert
+    long savedbytes = 0;       // bytes the last save wrote
+    enum class loadnotekind { none, notutf8 } loadnote = loadnotekind::none;
+    long unheldfirstline = 0, unheldcount = 0;
     void cuttofitlinetable();
     void saynotloadedwhole();
     void marksaved();

@@ -13,6 +13,7 @@
 
 #include "editor/editview.h"
 #include "editor/normaliser.h"
+#include "editor/textcodec.h"
 #include "input/mykbhit.h"
 #include "widgets/statusbar.h"
 
@@ -68,10 +69,75 @@ void editview::loadtext(const unsigned char* bytes, size_t n) {
     });
 }
 
-// Reads with `read` (like read(2): bytes, 0 at the end, -1 on an error) a
-// chunk at a time and only as far as the text can hold: a file of gigabytes
-// is never read whole. Then lays the text out and puts the cursor at its start.
+// Reads with `read` (like read(2): bytes, 0 at the end, -1 on an error) only
+// as far as the text can hold: a file of gigabytes is never read whole. A
+// UTF-8 text is converted to GBK, any other file is taken as GBK bytes. Then
+// lays the text out and puts the cursor at its start.
 void editview::loadfrom(const std::function<ssize_t(unsigned char*, size_t)>& read) {
+    // The first part of the file, as much as any text that fits can take.
+    std::vector<unsigned char> head(size_t(maxcontlth) * 2 + 8);
+    size_t n = 0;
+    bool ended = false, failed = false;
+    while (n < head.size() && !ended) {
+        const ssize_t got = read(head.data() + n, head.size() - n);
+        if (got <= 0) ended = true;
+        if (got < 0) failed = true;
+        if (got > 0) n += size_t(got);
+    }
+    const unsigned char* zero = static_cast<const unsigned char*>(std::memchr(head.data(), 0, n));
+    const size_t usable = zero ? size_t(zero - head.data()) : n;
+    utf8file = utf8bom = false;
+    loadnote = loadnotekind::none;
+    if (encoding != commandline::gbk && textcodec::available()) {
+        const textcodec::utf8scan scan = textcodec::scanutf8(head.data(), usable, !ended && !zero);
+        const bool utf8 = encoding == commandline::utf8 ? scan.valid : textcodec::isutf8text(scan);
+        if (utf8) {
+            loadutf8(head.data(), usable, ended && !zero && !failed);
+            finishload(failed ? loadstate::readerror : zero ? loadstate::hadzero : loaded);
+            return;
+        }
+        if (encoding == commandline::utf8) loadnote = loadnotekind::notutf8;
+    }
+    if (encoding == commandline::utf8 && usable == 0 && ended && !failed) utf8file = true;  // a new file
+    // GBK: the part read first, then the rest of the file a chunk at a time.
+    size_t served = 0;
+    loadgbk([&](unsigned char* to, size_t want) -> ssize_t {
+        if (served < n) {
+            const size_t k = std::min(want, n - served);
+            std::memcpy(to, head.data() + served, k);
+            served += k;
+            return ssize_t(k);
+        }
+        if (ended) return failed ? -1 : 0;
+        return read(to, want);
+    });
+}
+
+// A UTF-8 text: as much of it as fits once converted, cut on a whole
+// character; the rest of the file is not read. `complete`: the bytes are the
+// whole file.
+void editview::loadutf8(const unsigned char* bytes, size_t n, bool complete) {
+    utf8file = true;
+    const size_t fit = textcodec::utf8fit(bytes, n, size_t(maxcontlth - 1));
+    std::string gbk;
+    const textcodec::conversion c = textcodec::utf8togbk(bytes, fit, gbk);
+    utf8bom = c.hasbom;
+    const normaliseresult r =
+        normalise(reinterpret_cast<const unsigned char*>(gbk.data()), gbk.size(), true, content, size_t(maxcontlth - 1));
+    contlth = int(r.written);
+    content[contlth] = 0;
+    if (c.replaced > 0) {
+        unheldfirstline = c.firstline;
+        unheldcount = c.replaced;
+    }
+    loaded = !complete || fit < n || r.full ? loadstate::toolong
+             : c.replaced > 0              ? loadstate::unheld
+             : r.altered                   ? loadstate::altered
+                                           : loadstate::whole;
+}
+
+// Bytes taken as GBK, a chunk at a time and only as far as the text holds.
+void editview::loadgbk(const std::function<ssize_t(unsigned char*, size_t)>& read) {
     std::vector<unsigned char> chunk(readchunk + 1);
     size_t pending = 0;  // bytes of chunk not yet normalised
     bool sawzero = false, ended = false, altered = false, full = false, failed = false;
@@ -94,20 +160,24 @@ void editview::loadfrom(const std::function<ssize_t(unsigned char*, size_t)>& re
         std::memmove(chunk.data(), chunk.data() + r.consumed, pending);
     }
     content[contlth] = 0;
+    finishload(failed    ? loadstate::readerror
+               : sawzero ? loadstate::hadzero
+               : full    ? loadstate::toolong
+               : altered ? loadstate::altered
+                         : loadstate::whole);
+}
 
-    loaded = failed    ? loadstate::readerror
-             : sawzero ? loadstate::hadzero
-             : full    ? loadstate::toolong
-             : altered ? loadstate::altered
-                       : loadstate::whole;
+void editview::finishload(loadstate state) {
+    loaded = state;
     setpara();
     if (layoutfull) {
         cuttofitlinetable();
         loaded = loadstate::toomanylines;
     }
     marksaved();
+    history = edithistory();
     saynotloadedwhole();
-    if (contlth == 0 && loaded == loadstate::whole) return;
+    if (contlth == 0 && loaded == loadstate::whole && loadnote == loadnotekind::none) return;
     setcur(content);
     draw();
 }
@@ -127,7 +197,17 @@ void editview::cuttofitlinetable() {
 void editview::saynotloadedwhole() {
     switch (loaded) {
     case loadstate::whole:
+        if (loadnote == loadnotekind::notutf8)  // 文件不是有效的UTF-8，已按GBK载入
+            shownote("\xCE\xC4\xBC\xFE\xB2\xBB\xCA\xC7\xD3\xD0\xD0\xA7\xB5\xC4UTF-8\xA3\xAC\xD2\xD1\xB0\xB4GBK"
+                     "\xD4\xD8\xC8\xEB");
         return;
+    case loadstate::unheld:  // 文件第%ld行起有%ld个字符不能显示，已用〓代替，原文件不会被覆盖
+        std::snprintf(publicbuffer, publicbuffersize,
+                      "\xCE\xC4\xBC\xFE\xB5\xDA%ld\xD0\xD0\xC6\xF0\xD3\xD0%ld\xB8\xF6\xD7\xD6\xB7\xFB\xB2\xBB\xC4"
+                      "\xDC\xCF\xD4\xCA\xBE\xA3\xAC\xD2\xD1\xD3\xC3\xA1\xFE\xB4\xFA\xCC\xE6\xA3\xAC\xD4\xAD\xCE"
+                      "\xC4\xBC\xFE\xB2\xBB\xBB\xE1\xB1\xBB\xB8\xB2\xB8\xC7",
+                      unheldfirstline, unheldcount);
+        break;
     case loadstate::hadzero:  // 文件含零字节，只载入了零字节之前的内容，原文件不会被覆盖
         shownote("\xCE\xC4\xBC\xFE\xBA\xAC\xC1\xE3\xD7\xD6\xBD\xDA\xA3\xAC\xD6\xBB\xD4\xD8\xC8\xEB\xC1\xCB\xC1\xE3"
                  "\xD7\xD6\xBD\xDA\xD6\xAE\xC7\xB0\xB5\xC4\xC4\xDA\xC8\xDD\xA3\xAC\xD4\xAD\xCE\xC4\xBC\xFE\xB2\xBB"
@@ -162,16 +242,38 @@ bool editview::ischanged() const {
     return contlth != savedlth || std::memcmp(content, savedcontent, size_t(contlth)) != 0;
 }
 
-saveoutcome editview::savefile(const char* path) { return writewholefile(path, content, size_t(contlth)); }
+// The bytes a file of this text holds: the text itself, or for a UTF-8 file
+// its UTF-8 form (with the byte-order mark it had), each GBK pair converted on
+// its own; a pair without a UTF-8 form becomes U+FFFD and is counted.
+std::string editview::filebytes(textcodec::conversion& c) const {
+    c = textcodec::conversion();
+    if (!utf8file) return std::string(reinterpret_cast<const char*>(content), size_t(contlth));
+    std::string out;
+    c = textcodec::gbktoutf8(content, size_t(contlth), utf8bom, out);
+    return out;
+}
+
+// Writes the text over path; a UTF-8 file is not written when a character has
+// no UTF-8 form (the original would lose it).
+saveoutcome editview::savefile(const char* path) {
+    textcodec::conversion c;
+    const std::string bytes = filebytes(c);
+    if (c.replaced > 0) {
+        unwritableline = c.firstline;
+        return {false, EILSEQ, "convert", false};
+    }
+    savedbytes = long(bytes.size());
+    return writewholefile(path, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
 
 void editview::marksaved() {
     std::memcpy(savedcontent, content, size_t(contlth));
     savedlth = contlth;
 }
 
-// F8. The original is written only when the text is the whole file as it
-// was loaded; otherwise, and when there is no file name, the text goes to the
-// recovery file. True when the program may end.
+// F8 and Ctrl-S. The original is written only when the text is the whole file
+// as it was loaded; otherwise, and when there is no file name, the text goes
+// to the recovery file. True when the program may end.
 bool editview::save() {
     if (!ischanged()) {
         dispmsg(unchangedmessage);
@@ -182,30 +284,47 @@ bool editview::save() {
         return false;
     }
     const saveoutcome outcome = savefile(filename);
-    if (!outcome.ok) {  // 文件%s保存失败：%s
-        std::snprintf(publicbuffer, publicbuffersize, "\xCE\xC4\xBC\xFE%s\xB1\xA3\xB4\xE6\xCA\xA7\xB0\xDC\xA3\xBA%s",
-                      filename, std::strerror(outcome.error));
+    if (!outcome.ok) {
+        if (outcome.error == EILSEQ)  // 文件第%ld行有不能写成UTF-8的字符，未保存
+            std::snprintf(publicbuffer, publicbuffersize,
+                          "\xCE\xC4\xBC\xFE\xB5\xDA%ld\xD0\xD0\xD3\xD0\xB2\xBB\xC4\xDC\xD0\xB4\xB3\xC9UTF-8"
+                          "\xB5\xC4\xD7\xD6\xB7\xFB\xA3\xAC\xCE\xB4\xB1\xA3\xB4\xE6",
+                          unwritableline);
+        else  // 文件%s保存失败：%s
+            std::snprintf(publicbuffer, publicbuffersize,
+                          "\xCE\xC4\xBC\xFE%s\xB1\xA3\xB4\xE6\xCA\xA7\xB0\xDC\xA3\xBA%s", filename,
+                          std::strerror(outcome.error));
         shownote(publicbuffer);
         dispstate();
         return false;
     }
     marksaved();
-    std::snprintf(publicbuffer, publicbuffersize,  // 文件%s已保存，共%d字节
-                  "\xCE\xC4\xBC\xFE%s\xD2\xD1\xB1\xA3\xB4\xE6\xA3\xAC\xB9\xB2%d\xD7\xD6\xBD\xDA", filename, contlth);
+    std::snprintf(publicbuffer, publicbuffersize,  // 文件%s已保存，共%ld字节
+                  "\xCE\xC4\xBC\xFE%s\xD2\xD1\xB1\xA3\xB4\xE6\xA3\xAC\xB9\xB2%ld\xD7\xD6\xBD\xDA", filename,
+                  savedbytes);
     dispmsg(publicbuffer);
     return true;
 }
 
 // Writes the text to the recovery file and says where; a written recovery
-// file counts as saved.
+// file counts as saved. For a UTF-8 file it is UTF-8 too, with U+FFFD for a
+// character that has no UTF-8 form.
 bool editview::saverecovery() {
     recovery.choose(filename);
-    const saveoutcome outcome = recovery.write(content, size_t(contlth));
+    textcodec::conversion c;
+    const std::string bytes = filebytes(c);
+    const saveoutcome outcome =
+        recovery.write(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
     if (outcome.ok) {
-        marksaved();  // 已存入恢复文件%s，共%d字节
-        std::snprintf(publicbuffer, publicbuffersize,
-                      "\xD2\xD1\xB4\xE6\xC8\xEB\xBB\xD6\xB8\xB4\xCE\xC4\xBC\xFE%s\xA3\xAC\xB9\xB2%d\xD7\xD6\xBD\xDA",
-                      recovery.path(), contlth);
+        marksaved();  // 已存入恢复文件%s，共%ld字节
+        int n = std::snprintf(publicbuffer, publicbuffersize,
+                              "\xD2\xD1\xB4\xE6\xC8\xEB\xBB\xD6\xB8\xB4\xCE\xC4\xBC\xFE%s\xA3\xAC\xB9\xB2%ld"
+                              "\xD7\xD6\xBD\xDA",
+                              recovery.path(), long(bytes.size()));
+        if (c.replaced > 0 && n > 0 && n < publicbuffersize)  // ，其中%ld个字符写成了U+FFFD
+            std::snprintf(publicbuffer + n, size_t(publicbuffersize - n),
+                          "\xA3\xAC\xC6\xE4\xD6\xD0%ld\xB8\xF6\xD7\xD6\xB7\xFB\xD0\xB4\xB3\xC9\xC1\xCBU+FFFD",
+                          c.replaced);
     } else {  // 恢复文件%s写入失败：%s
         std::snprintf(publicbuffer, publicbuffersize,
                       "\xBB\xD6\xB8\xB4\xCE\xC4\xBC\xFE%s\xD0\xB4\xC8\xEB\xCA\xA7\xB0\xDC\xA3\xBA%s", recovery.path(),

@@ -243,3 +243,46 @@ TEST(Editor, ClipboardFileThatIsALinkIsNeitherReadNorWritten) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Editor, Utf8FileEditedAndSavedStaysUtf8) {
+    zhe2e::options o;
+    o.args = {"u.txt"};
+    o.files["u.txt"] = "\xE4\xB8\xAD\xE6\x96\x87\n";  // 中文
+    session s(o);
+    ASSERT_TRUE(s.start()) << s.error();
+    ASSERT_TRUE(s.keys({english, keys::End, "!", keys::F8})) << s.error();
+    result r = s.finish();
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.files["u.txt"], "\xE4\xB8\xAD\xE6\x96\x87!\r\n");
+}
+
+TEST(Editor, HelpAndVersionPrintAndLeaveTheTerminalAlone) {
+    for (const char* option : {"--help", "-h", "--version"}) {
+        SCOPED_TRACE(option);
+        zhe2e::options o;
+        o.args = {option};
+        o.clipboard = "kept";
+        session s(o);
+        ASSERT_TRUE(s.launch()) << s.error();
+        result r = s.finish();
+        EXPECT_TRUE(r.exited);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_NE(r.output.find("zhedit"), std::string::npos) << r.output;
+        EXPECT_EQ(r.frames, 0u);
+        EXPECT_EQ(r.opens, 0u) << "the framebuffer is never opened";
+        EXPECT_EQ(*r.clipboard, "kept");
+        EXPECT_TRUE(zhe2e::sametermios(r.before, r.after)) << zhe2e::termiosdiff(r.before, r.after);
+        EXPECT_EQ(r.files.count("aaaaa.txt"), 0u);
+    }
+    zhe2e::options o;
+    o.args = {"--", "--help"};
+    session s(o);
+    ASSERT_TRUE(s.start()) << s.error();
+    ASSERT_TRUE(s.key(keys::F7)) << s.error();
+    result r = s.finish();
+    EXPECT_EQ(r.files.count("--help"), 1u) << "after -- it is a file name";
+}
+
+}  // namespace

@@ -141,3 +141,84 @@ TEST_F(files, RandomBytesLoadIntoAWholeText) {
 }
 
 }  // namespace
+
+namespace {
+
+const std::string utf8text = "\xE4\xB8\xAD\xE6\x96\x87 and English\n\xE7\xAC\xAC\xE4\xBA\x8C\xE8\xA1\x8C\n";  // 中文 and English / 第二行
+
+TEST_F(files, Utf8FileRoundTripsAndAnEditStaysUtf8) {
+    for (const std::string& bom : {std::string(), std::string("\xEF\xBB\xBF")}) {
+        SCOPED_TRACE(bom.empty() ? "without a byte-order mark" : "with a byte-order mark");
+        write("u.txt", bom + utf8text);
+        editview fresh;
+        fresh.init();
+        fresh.readfile("u.txt");
+        EXPECT_EQ(fresh.loaded, loadstate::whole);
+        EXPECT_TRUE(fresh.utf8file);
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(fresh.content), 6), "\xD6\xD0\xCE\xC4 a") << "held as GBK";
+        EXPECT_TRUE(fresh.save()) << "unchanged";
+        EXPECT_EQ(read("u.txt"), bom + utf8text);
+        fresh.setcur(fresh.content);
+        fresh.keymouse(eventchar, 'X', 0, 0, 0, 0);
+        EXPECT_TRUE(fresh.save());
+        EXPECT_EQ(read("u.txt"), bom + "X\xE4\xB8\xAD\xE6\x96\x87 and English\r\n\xE7\xAC\xAC\xE4\xBA\x8C\xE8\xA1\x8C\r\n")
+            << "only the edit and the CR LF line ends differ";
+    }
+}
+
+TEST_F(files, Utf8CharacterThatCannotBeHeldProtectsTheOriginal) {
+    const std::string emoji = "ok\nline two \xF0\x9F\x98\x80!\n";
+    write("e.txt", emoji);
+    ed.readfile("e.txt");
+    EXPECT_EQ(ed.loaded, loadstate::unheld);
+    key(kdelete);
+    EXPECT_FALSE(ed.save());
+    EXPECT_EQ(read("e.txt"), emoji);
+    const std::string recovered = read("e.txt.save");
+    EXPECT_EQ(recovered.substr(0, 5), "k\r\nli") << "the recovery file is UTF-8 too";
+}
+
+TEST_F(files, GbkStaysGbkAndTheOptionsForceTheEncoding) {
+    const std::string gbk = "\xD6\xD0\xCE\xC4\n";  // 中文 in GBK is not valid UTF-8
+    write("g.txt", gbk);
+    ed.readfile("g.txt");
+    EXPECT_FALSE(ed.utf8file);
+    EXPECT_EQ(text(), "\xD6\xD0\xCE\xC4\r\n");
+
+    editview forcedutf8;
+    forcedutf8.init();
+    forcedutf8.encoding = commandline::utf8;
+    forcedutf8.readfile("g.txt");
+    EXPECT_FALSE(forcedutf8.utf8file) << "not valid UTF-8: loaded as without the option";
+
+    write("u.txt", utf8text);
+    editview forcedgbk;
+    forcedgbk.init();
+    forcedgbk.encoding = commandline::gbk;
+    forcedgbk.readfile("u.txt");
+    EXPECT_FALSE(forcedgbk.utf8file);
+    EXPECT_EQ(forcedgbk.loaded, loadstate::altered) << "as GBK, a lone high byte had to be doubled";
+
+    editview newfile;
+    newfile.init();
+    newfile.encoding = commandline::utf8;
+    newfile.readfile("new.txt");
+    newfile.keymouse(eventchar, -42, 0, 0, 0, 0);  // 中 as two bytes
+    newfile.keymouse(eventchar, -48, 0, 0, 0, 0);
+    EXPECT_TRUE(newfile.save());
+    EXPECT_EQ(read("new.txt"), "\xE4\xB8\xAD") << "a new file given with --utf8 is saved as UTF-8";
+}
+
+// A pair with no UTF-8 form (it can come in through the GBK clipboard) is
+// never written over a UTF-8 original.
+TEST_F(files, PairWithoutUtf8FormFailsTheSave) {
+    write("u.txt", utf8text);
+    ed.readfile("u.txt");
+    at(0);
+    type("\xAA\xA1");  // a GBK user-defined code with no Unicode character
+    EXPECT_FALSE(ed.save());
+    EXPECT_EQ(read("u.txt"), utf8text);
+    EXPECT_TRUE(ed.ischanged());
+}
+
+}  // namespace
