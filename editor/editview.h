@@ -143,6 +143,7 @@ public:
     commandline::encodingkind encoding = commandline::automatic;
     bool utf8file = false;   // loaded from UTF-8 (or a new file forced to it): saved as UTF-8
     bool utf8bom = false;    // with a byte-order mark to put back
+    fileio* io = &systemfileio();  // the system calls saves make (tests put failures here)
     // Drops a first byte of a two-byte character still waiting for its second.
     static void forgetpendingbyte();
 

@@ -263,7 +263,7 @@ saveoutcome editview::savefile(const char* path) {
         return {false, EILSEQ, "convert", false};
     }
     savedbytes = long(bytes.size());
-    return writewholefile(path, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    return writewholefile(path, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), *io);
 }
 
 void editview::marksaved() {
@@ -310,11 +310,11 @@ bool editview::save() {
 // file counts as saved. For a UTF-8 file it is UTF-8 too, with U+FFFD for a
 // character that has no UTF-8 form.
 bool editview::saverecovery() {
-    recovery.choose(filename);
+    recovery.choose(filename, *io);
     textcodec::conversion c;
     const std::string bytes = filebytes(c);
     const saveoutcome outcome =
-        recovery.write(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        recovery.write(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), *io);
     if (outcome.ok) {
         marksaved();  // 已存入恢复文件%s，共%ld字节
         int n = std::snprintf(publicbuffer, publicbuffersize,

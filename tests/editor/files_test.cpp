@@ -222,3 +222,51 @@ TEST_F(files, PairWithoutUtf8FormFailsTheSave) {
 }
 
 }  // namespace
+
+#include "faultyio.h"
+
+namespace {
+
+// A save that fails at any step leaves the original byte for byte and the
+// text in the editor, changed, so that the next F8 tries again.
+TEST_F(files, FailedSaveKeepsTheOriginalAndTheNextSaveTriesAgain) {
+    struct failure {
+        const char* name;
+        const char* op;
+        size_t diskroom;
+        size_t chunk;
+    };
+    const failure failures[] = {
+        {"open fails", "open", SIZE_MAX, SIZE_MAX},
+        {"a write fails", "write", SIZE_MAX, SIZE_MAX},
+        {"the disk fills half-way", "", 5, SIZE_MAX},
+        {"rename fails", "rename", SIZE_MAX, SIZE_MAX},
+        {"fsync fails", "fsync", SIZE_MAX, SIZE_MAX},
+    };
+    const std::string original = "original text\r\n";
+    for (const failure& f : failures) {
+        SCOPED_TRACE(f.name);
+        write("s.txt", original);
+        editview fresh;
+        fresh.init();
+        fresh.readfile("s.txt");
+        faultyio faults;
+        faults.failop = f.op;
+        faults.diskroom = f.diskroom;
+        faults.chunk = f.chunk;
+        fresh.io = &faults;
+        fresh.setcur(fresh.content);
+        fresh.keymouse(eventchar, 'N', 0, 0, 0, 0);
+        EXPECT_FALSE(fresh.save()) << "a failed save does not end the program";
+        EXPECT_EQ(read("s.txt"), original);
+        EXPECT_TRUE(fresh.ischanged());
+        size_t files = 0;
+        for (auto& entry : fs::directory_iterator(dir)) files += entry.path().filename() != "s.txt";
+        EXPECT_EQ(files, 0u) << "no temporary file left behind";
+        fresh.io = &systemfileio();
+        EXPECT_TRUE(fresh.save()) << "the second try";
+        EXPECT_EQ(read("s.txt"), "N" + original);
+    }
+}
+
+}  // namespace
