@@ -37,7 +37,7 @@ enum class loadstate {
     unheld,        // a UTF-8 file with characters the editor cannot hold
 };
 
-class editview : public amyview {
+class editview final : public amyview {
 public:
     // Fields in the order of the design; see each for its meaning.
     bool isactive = false;

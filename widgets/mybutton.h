@@ -20,7 +20,7 @@ public:
     virtual void draw();
 };
 
-class buttongroup : public amyview {
+class buttongroup final : public amyview {
 public:
     static constexpr int maxbuttons = 100;
     mybutton* buttons[maxbuttons] = {};

@@ -1,0 +1,11 @@
+// Start-up of the screen: the status bar, the button bar, the editor with the
+// file the command line names, and the input method, laid out from the
+// window's width and drawn once.
+#pragma once
+#include "app/amybitmapwin.h"
+#include "app/commandline.h"
+
+// Builds every view on the window, loads the file and shows the first screen.
+void buildscreen(amybitmapwin* win, const commandline& line);
+// Releases what buildscreen made, for tools and benchmarks that build it again.
+void teardownscreen(amybitmapwin* win);
