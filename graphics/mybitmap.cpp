@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "view/glyphindex.h"
-#include "view/ku500.h"
+#include "font/glyphindex.h"
+#include "font/ku500.h"
 
 const unsigned char* mybitmap::vec = nullptr;
 int mybitmap::vennum = 0;

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Builds the editor's compiled-in stroke font, view/ku500.cpp.
+"""Builds the editor's compiled-in stroke font, font/ku500.cpp.
 
 The font is a table of 16-bit character codes and one stream of stroke
 points, glyph after glyph in the order of the codes.  A point takes two
@@ -16,7 +16,7 @@ The rest (box drawing, brackets, geometric shapes, composed numerals and
 pinyin letters) is generated here, and what no source has is drawn by hand
 in fontextra.py.
 
-Usage: python3 tools/makefont.py --hanzi DIR --hershey DIR -o view/ku500.cpp
+Usage: python3 tools/makefont.py --hanzi DIR --hershey DIR -o font/ku500.cpp
 The output depends on nothing but the inputs: running it twice gives the
 same bytes.
 """
@@ -348,7 +348,7 @@ HEADER = """\
 // Format: 2 bytes a point, x*2 + end-of-stroke and y*2 + end-of-glyph on a
 // 128 x 128 grid; zzhi[i] is the code (lead byte + trail byte * 256) of the
 // i-th glyph.
-#include "view/ku500.h"
+#include "font/ku500.h"
 
 """
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "graphics/mybitmap.h"
-#include "view/ku500.h"
+#include "font/ku500.h"
 #include "view/myview.h"
 
 namespace {

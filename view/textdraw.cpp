@@ -3,7 +3,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "view/glyphindex.h"
+#include "font/glyphindex.h"
 #include "view/myview.h"
 
 namespace {

@@ -313,8 +313,8 @@ class RegenerationTest(unittest.TestCase):
             out = os.path.join(tmp, "ku500.cpp")
             with contextlib.redirect_stdout(io.StringIO()):
                 makefont.main(["--hanzi", hanzi, "--hershey", hershey, "-o", out])
-            with open(out, "rb") as a, open(os.path.join(root, "view", "ku500.cpp"), "rb") as b:
-                self.assertTrue(a.read() == b.read(), "view/ku500.cpp differs from a regeneration")
+            with open(out, "rb") as a, open(os.path.join(root, "font", "ku500.cpp"), "rb") as b:
+                self.assertTrue(a.read() == b.read(), "font/ku500.cpp differs from a regeneration")
 
 
 if __name__ == "__main__":

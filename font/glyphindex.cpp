@@ -1,4 +1,4 @@
-#include "view/glyphindex.h"
+#include "font/glyphindex.h"
 
 #include <vector>
 

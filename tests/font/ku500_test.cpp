@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "view/ku500.h"
+#include "font/ku500.h"
 #include "view/myview.h"
 
 namespace {

@@ -22,7 +22,7 @@
 // Format: 2 bytes a point, x*2 + end-of-stroke and y*2 + end-of-glyph on a
 // 128 x 128 grid; zzhi[i] is the code (lead byte + trail byte * 256) of the
 // i-th glyph.
-#include "view/ku500.h"
+#include "font/ku500.h"
 
 const unsigned char ttu[408005] =
 "\001\001@(A\214@\260:\270@\276F\270A\261(()ZX(Y[D\012\033\362h\012\077\362\032hoh\024\224i\225@\012A"
