@@ -40,6 +40,7 @@ public:
     const unsigned char* drawvect(int x, int y, const unsigned char* p, int w, int h);
     const unsigned char* drawvect1(int x, int y, const unsigned char* p, int w, int h);
     const unsigned char* drawvector(int x, int y, const unsigned char* p, int w, int h);
+    void drawnoglyph(int x, int y, int w, int h);  // the mark of a two-byte character the font lacks
 
 private:
     template <typename Map, typename Segment, typename StrokeStart>

@@ -93,20 +93,6 @@ const unsigned char* myview::drawvector(int x, int y, const unsigned char* p, in
                      [this](int x1, int y1, int x2, int y2) { line(x1, y1, x2, y2); }, nostrokestart);
 }
 
-void myview::drawfont(int x, int y, const char* s, int w, int h) {
-    if (mybitmap::zn == 0 && mybitmap::vennum == 0) throw std::runtime_error("error to get font");
-    const unsigned char* u = reinterpret_cast<const unsigned char*>(s);
-    // A lead byte takes the next byte as its trail, even the terminating zero.
-    const unsigned short code = (u[0] & 0x80) ? static_cast<unsigned short>(u[0] | u[1] << 8) : u[0];
-    const unsigned char* glyph = glyphindex::find(code);
-    if (!glyph) return;
-    const mycolor saved = pmymap->pencolor;
-    if (pmymap->thick >= 2) drawvector(x, y, glyph, w, h);
-    else if (redstrokes) drawvect1(x, y, glyph, w, h);
-    else drawvect(x, y, glyph, w, h);
-    pmymap->pencolor = saved;
-}
-
 namespace {
 
 bool sizesvalid(int w, int& h) {
@@ -115,7 +101,43 @@ bool sizesvalid(int w, int& h) {
     return h >= 2 && h <= 5000;
 }
 
+constexpr unsigned short ideographicspace = 0xA1A1;  // the usual paragraph indent
+
+// A whole two-byte character as the editor holds it: both bytes 0x80 or
+// above, so a lone lead byte before the terminating zero is not one.
+bool istwobyte(unsigned short code) { return (code & 0x80) && (code & 0x8000); }
+
 }  // namespace
+
+// A two-byte character that the font lacks is shown as a thin rectangle inset
+// from its cell, so that it can be seen, selected and deleted; it is drawn in
+// the pen colour with one-pixel lines whatever the mode.
+void myview::drawnoglyph(int x, int y, int w, int h) {
+    if (!sizesvalid(w, h)) return;
+    const int x1 = x + w / 8, x2 = x + w - 1 - w / 8;
+    const int y1 = y + h / 8, y2 = y + h - 1 - h / 8;
+    drawthinline(x1, y1, x2, y1);
+    drawthinline(x2, y1, x2, y2);
+    drawthinline(x2, y2, x1, y2);
+    drawthinline(x1, y2, x1, y1);
+}
+
+void myview::drawfont(int x, int y, const char* s, int w, int h) {
+    if (mybitmap::zn == 0 && mybitmap::vennum == 0) throw std::runtime_error("error to get font");
+    const unsigned char* u = reinterpret_cast<const unsigned char*>(s);
+    // A lead byte takes the next byte as its trail, even the terminating zero.
+    const unsigned short code = (u[0] & 0x80) ? static_cast<unsigned short>(u[0] | u[1] << 8) : u[0];
+    const unsigned char* glyph = glyphindex::find(code);
+    if (!glyph) {
+        if (istwobyte(code) && code != ideographicspace) drawnoglyph(x, y, w, h);
+        return;
+    }
+    const mycolor saved = pmymap->pencolor;
+    if (pmymap->thick >= 2) drawvector(x, y, glyph, w, h);
+    else if (redstrokes) drawvect1(x, y, glyph, w, h);
+    else drawvect(x, y, glyph, w, h);
+    pmymap->pencolor = saved;
+}
 
 void myview::drawtext(int x, int y, const char* s, int w, int h) {
     if (!sizesvalid(w, h)) return;

@@ -284,4 +284,35 @@ TEST_F(ku500ink, everyglyphstaysinitscell) {
     EXPECT_EQ(ink("\xA1\xA1", &outside), 0);  // not in the font
 }
 
+TEST(ku500text, everycellbuttheideographicspaceshowsink) {
+    // In the editor's two-colour mode: GB2312 hanzi, added GBK hanzi, and
+    // two-byte codes that the font lacks (a GBK hanzi the source has not, a
+    // user-defined code, an empty place of row A2) each show something.
+    const char* const cells[] = {"\xB0\xA1",  // 啊
+                                 "\x81\x83",  // 亙, added
+                                 "\x81\x80",  // 亐, not in the font
+                                 "\xA1\xA1",  // the ideographic space
+                                 "\xFE\xFE",  // user-defined
+                                 "\xD6\xD0",  // 中
+                                 "\xA2\xA1",  // unassigned in GB2312
+                                 "\x87\xF8"}; // 國, added
+    std::string text;
+    for (const char* c : cells) text += c;
+    const int size = 24, n = int(sizeof cells / sizeof cells[0]);
+    mybitmap bitmap(size * n + 2, size + 2);
+    myview view(0, 0, bitmap.width - 1, bitmap.height - 1);
+    view.redstrokes = true;
+    myview::pmymap = &bitmap;
+    bitmap.clear(mycolor(255, 255, 255));
+    bitmap.pencolor = mycolor(0, 0, 0);
+    view.drawtext(0, 0, text.c_str(), size, 0);
+    for (int k = 0; k < n; ++k) {
+        int ink = 0;
+        for (int y = 0; y < bitmap.height; ++y)
+            for (int x = k * size; x < (k + 1) * size; ++x) ink += (bitmap.getpixel(x, y).value() & 0xFFFFFF) != 0xFFFFFF;
+        if (k == 3) EXPECT_EQ(ink, 0) << "cell " << k;
+        else EXPECT_GT(ink, 8) << "cell " << k;
+    }
+}
+
 }  // namespace
