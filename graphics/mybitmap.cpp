@@ -129,6 +129,18 @@ void mybitmap::fillspan(int x1, int x2, int y, const mycolor& c) {
     for (int x = x1; x <= x2; ++x) storepixel(x, y, v);
 }
 
+void mybitmap::stamp(int x, int y, const pixeloffset* p, size_t n, const mycolor& c) {
+    if (c.alpha != 255) {
+        for (size_t i = 0; i < n; ++i) setpixel(x + p[i].dx, y + p[i].dy, c);
+        return;
+    }
+    const uint32_t v = c.value();
+    for (size_t i = 0; i < n; ++i) {
+        const int px = x + p[i].dx, py = y + p[i].dy;
+        if (inside(px, py)) storepixel(px, py, v);
+    }
+}
+
 unsigned char* mybitmap::savebuffer() {
     if (pbuf) std::memcpy(savebuf, pbuf, size_t(width) * size_t(height) * 4);
     return savebuf;
