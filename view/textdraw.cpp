@@ -18,6 +18,14 @@ int rounded(int origin, int size, int grid) { return int(origin + double(size) *
 bool endsstroke(const unsigned char* p) { return (p[0] & 1) || (p[1] & 1); }
 bool endsglyph(const unsigned char* p) { return p[1] & 1; }
 
+// Whether a stroke's first segment runs more horizontally than vertically
+// (the two-colour mode draws such a stroke red).
+bool ishorizontal(int px, int py, int qx, int qy) {
+    const int ax = px > qx ? px - qx : qx - px;
+    const int ay = py > qy ? py - qy : qy - py;
+    return ax > ay;
+}
+
 }  // namespace
 
 // Walks one glyph from p: each stroke's points are mapped to pixels and every
@@ -82,9 +90,7 @@ const unsigned char* myview::drawvect1(int x, int y, const unsigned char* p, int
     return walkglyph(p, cellmapping(x, y, w, h, false),
                      [this](int x1, int y1, int x2, int y2) { drawthinline(x1, y1, x2, y2); },
                      [&](int px, int py, int qx, int qy) {
-                         const int ax = px > qx ? px - qx : qx - px;
-                         const int ay = py > qy ? py - qy : qy - py;
-                         pmymap->pencolor = ax > ay ? mycolor(255, 0, 0) : normal;
+                         pmymap->pencolor = ishorizontal(px, py, qx, qy) ? mycolor(255, 0, 0) : normal;
                      });
 }
 
@@ -131,12 +137,6 @@ namespace {
 constexpr int maxcachedsize = 512;
 // Beyond this the cell is far off any screen.
 constexpr int maxcachedorigin = 1 << 20;
-
-bool ishorizontal(int px, int py, int qx, int qy) {
-    const int ax = px > qx ? px - qx : qx - px;
-    const int ay = py > qy ? py - qy : qy - py;
-    return ax > ay;
-}
 
 }  // namespace
 
