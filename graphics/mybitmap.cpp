@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "view/glyphindex.h"
-#include "view/ku500.h"
+#include "font/glyphindex.h"
+#include "font/ku500.h"
 
 const unsigned char* mybitmap::vec = nullptr;
 int mybitmap::vennum = 0;
@@ -127,6 +127,18 @@ void mybitmap::fillspan(int x1, int x2, int y, const mycolor& c) {
     }
     const uint32_t v = c.value();
     for (int x = x1; x <= x2; ++x) storepixel(x, y, v);
+}
+
+void mybitmap::stamp(int x, int y, const pixeloffset* p, size_t n, const mycolor& c) {
+    if (c.alpha != 255) {
+        for (size_t i = 0; i < n; ++i) setpixel(x + p[i].dx, y + p[i].dy, c);
+        return;
+    }
+    const uint32_t v = c.value();
+    for (size_t i = 0; i < n; ++i) {
+        const int px = x + p[i].dx, py = y + p[i].dy;
+        if (inside(px, py)) storepixel(px, py, v);
+    }
 }
 
 unsigned char* mybitmap::savebuffer() {

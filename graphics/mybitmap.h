@@ -6,6 +6,11 @@
 #include <cstring>
 #include "graphics/mycolor.h"
 
+// One pixel of a stamp: its offset from the stamp's origin.
+struct pixeloffset {
+    int16_t dx, dy;
+};
+
 class mybitmap {
 public:
     int width = 0;
@@ -38,6 +43,8 @@ public:
     void drawthinline(int x1, int y1, int x2, int y2);
     // setpixel(x, y, c) for x from x1 to x2 (x1 <= x2), in one pass.
     void fillspan(int x1, int x2, int y, const mycolor& c);
+    // setpixel(x + dx, y + dy, c) for each of the n offsets, in one pass.
+    void stamp(int x, int y, const pixeloffset* p, size_t n, const mycolor& c);
 
     unsigned char* savebuffer();
     void loadbuffer();

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Builds the editor's compiled-in stroke font, view/ku500.cpp.
+"""Builds the editor's compiled-in stroke font, font/ku500.cpp.
 
 The font is a table of 16-bit character codes and one stream of stroke
 points, glyph after glyph in the order of the codes.  A point takes two
@@ -7,6 +7,10 @@ bytes: x*2 + end-of-stroke and y*2 + end-of-glyph, with x and y on a
 128 x 128 grid (y down).  The last point of every glyph carries both bits;
 a glyph with nothing to draw is that one final point.  ASCII glyphs keep x
 within 0..63, the left half of a cell.
+
+The first 7544 glyphs are ASCII and GB2312; after them come the further GBK
+hanzi (both bytes 0x80 or above) that the hanzi source has, so adding them
+moved no glyph of the GB2312 font.
 
 Sources:
   --hanzi DIR    the unpacked npm package hanzi-writer-data (one JSON file
@@ -16,7 +20,7 @@ The rest (box drawing, brackets, geometric shapes, composed numerals and
 pinyin letters) is generated here, and what no source has is drawn by hand
 in fontextra.py.
 
-Usage: python3 tools/makefont.py --hanzi DIR --hershey DIR -o view/ku500.cpp
+Usage: python3 tools/makefont.py --hanzi DIR --hershey DIR -o font/ku500.cpp
 The output depends on nothing but the inputs: running it twice gives the
 same bytes.
 """
@@ -31,7 +35,7 @@ from fontshapes import (GRID, HALF, dist, point_line_distance, simplify,
                         turn_angle, Hershey, Shapes)
 
 # The day the conversion below last changed; printed in the generated file.
-CONVERSION_DATE = "2026-12-06"
+CONVERSION_DATE = "2026-12-07"
 
 HANZI_PACKAGE = "hanzi-writer-data 2.0.1 (npm)"
 HERSHEY_PACKAGE = "hershey-fonts-data 0.1-1.1 (Debian)"
@@ -44,7 +48,11 @@ EXTRA_ROWS = ((0xA2, 72), (0xA4, 83), (0xA5, 86), (0xA6, 48), (0xA7, 66),
               (0xA8, 63), (0xA9, 76))
 # bytes F8 A0, F8 A1 and F8 A2 of the user-defined row F8: no glyph of their own
 USER_CODES = (0xA0F8, 0xA1F8, 0xA2F8)
-NUMBER_OF_CODES = 7544
+NUMBER_OF_CODES = 7544     # the GB2312 font, which every added glyph follows
+
+# Unicode blocks of the ideographs that GBK encodes (unified, extension A and
+# compatibility); anything else beyond GB2312 is a symbol or user-defined.
+IDEOGRAPH_BLOCKS = ((0x3400, 0x4DBF), (0x4E00, 0x9FFF), (0xF900, 0xFAFF))
 
 
 def code_of(lead, trail):
@@ -64,6 +72,19 @@ def char_of(code):
         return bytes_of(code).decode("gb2312")
     except UnicodeDecodeError:
         return None
+
+
+def gbk_char_of(code):
+    """The Unicode character of a two-byte GBK code, or None."""
+    try:
+        ch = bytes_of(code).decode("gbk")
+    except UnicodeDecodeError:
+        return None
+    return ch if len(ch) == 1 else None
+
+
+def is_ideograph(ch):
+    return any(lo <= ord(ch) <= hi for lo, hi in IDEOGRAPH_BLOCKS)
 
 
 def valid_trails(lead):
@@ -88,6 +109,23 @@ def codeset():
     codes += list(USER_CODES)
     if len(codes) != NUMBER_OF_CODES or len(set(codes)) != len(codes):
         raise ValueError("code set has %d codes" % len(codes))
+    return codes
+
+
+def added_hanzi(has_hanzi):
+    """The further GBK hanzi, both bytes 0x80 or above, that the hanzi
+    source has (has_hanzi(ch)) and the GB2312 font lacks, in GBK order: lead
+    byte, then trail byte.  They follow the GB2312 glyphs, so those keep
+    their bytes and places."""
+    held = set(codeset())
+    codes = []
+    for lead in range(0x81, 0xFF):
+        for trail in range(0x80, 0xFF):
+            code = code_of(lead, trail)
+            ch = gbk_char_of(code)
+            if (ch is not None and code not in held and is_ideograph(ch)
+                    and has_hanzi(ch)):
+                codes.append(code)
     return codes
 
 
@@ -257,9 +295,12 @@ def hanzi_strokes(medians):
     return strokes
 
 
+def hanzi_path(directory, ch):
+    return os.path.join(directory, ch + ".json")
+
+
 def load_hanzi(directory, ch):
-    path = os.path.join(directory, ch + ".json")
-    with open(path, encoding="utf-8") as f:
+    with open(hanzi_path(directory, ch), encoding="utf-8") as f:
         data = json.load(f)
     return hanzi_strokes(data["medians"])
 
@@ -329,8 +370,9 @@ HEADER = """\
 //
 // The compiled-in stroke font: %(glyphs)d glyphs, %(points)d points.
 //
-// The hanzi glyphs (rows B0-F7) are derived from the stroke centre lines
-// ("medians") of the package %(hanzi)s, which
+// The hanzi glyphs (rows B0-F7, and the further GBK hanzi that follow the
+// GB2312 glyphs) are derived from the stroke centre lines ("medians") of
+// the package %(hanzi)s, which
 // is under the Arphic Public License (data/ARPHICPL.TXT).  They were
 // changed on %(date)s by tools/makefont.py: moved from the 1024-unit em
 // to the 128-unit grid, the short entry and exit flicks of the strokes cut
@@ -348,7 +390,7 @@ HEADER = """\
 // Format: 2 bytes a point, x*2 + end-of-stroke and y*2 + end-of-glyph on a
 // 128 x 128 grid; zzhi[i] is the code (lead byte + trail byte * 256) of the
 // i-th glyph.
-#include "view/ku500.h"
+#include "font/ku500.h"
 
 """
 
@@ -376,12 +418,16 @@ def write_cpp(path, codes, stream, points):
 def build_font(hanzi_dir, hershey_dir, report=None):
     """Returns (codes, stroke stream bytes, number of points)."""
     shapes = Shapes(Hershey(hershey_dir), lambda ch: load_hanzi(hanzi_dir, ch))
-    codes = codeset()
+    added = added_hanzi(lambda ch: os.path.isfile(hanzi_path(hanzi_dir, ch)))
+    codes = codeset() + added
+    added = set(added)
     stream = bytearray()
     points = 0
     for code in codes:
         if code < 0x80:
             strokes = finish(shapes.ascii(chr(code)), HALF)
+        elif code in added:
+            strokes = finish(load_hanzi(hanzi_dir, gbk_char_of(code)))
         else:
             ch = char_of(code)
             strokes = []

@@ -9,7 +9,7 @@
 
 #include "clipboard/clipbd.h"
 #include "graphics/mybitmap.h"
-#include "view/ku500.h"
+#include "font/ku500.h"
 #include "view/myview.h"
 
 // The proof sheet copies nothing: its clipboard never touches a file.
@@ -65,6 +65,27 @@ std::string row(int lead, int firsttrail, int lasttrail) {
         }
     return out;
 }
+
+// A sample of the GBK hanzi that follow the GB2312 glyphs: every k-th of
+// them, about count in all, in font order.
+std::string addedhanzi(int count) {
+    constexpr int gb2312glyphs = 7544;
+    const int added = zzhinumber - gb2312glyphs;
+    std::string out;
+    if (added <= 0) return out;
+    const int step = added > count ? added / count : 1;
+    for (int i = gb2312glyphs; i < zzhinumber; i += step) {
+        out += char(zzhi[i] & 0xFF);
+        out += char(zzhi[i] >> 8);
+    }
+    return out;
+}
+
+// Text with two-byte codes that the font lacks, each shown as the mark:
+// 文字 亐 (a GBK hanzi without strokes in the source) FE FE (user-defined)
+// 中 ⅰ (a GBK symbol outside GB2312) 國, and the ideographic space, which
+// stays empty, before Aa.
+const char* const marktext = "\xCE\xC4\xD7\xD6\x81\x80\xFE\xFE\xD6\xD0\xA2\xA1\x87\xF8\xA1\xA1" "Aa";
 
 std::string ascii() {
     std::string out;
@@ -131,6 +152,8 @@ int main(int argc, char** argv) {
         {"Row A8: pinyin and bopomofo", row(0xA8, 0xA1, 0xFE)},
         {"Row A9: box drawing", row(0xA9, 0xA1, 0xFE)},
         {"200 common hanzi", commonhanzi},
+        {"GBK hanzi after GB2312 (a sample)", addedhanzi(100)},
+        {"Codes without a glyph show a mark; the ideographic space stays empty", marktext},
     };
     const int height = layout(sections, nullptr, nullptr);
     mybitmap bitmap(sheetwidth, height);

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Rebuilds the compiled-in stroke font, view/ku500.cpp, from its sources
+# Rebuilds the compiled-in stroke font, font/ku500.cpp, from its sources
 # (data/SOURCES.md): the npm package hanzi-writer-data and the Debian package
 # hershey-fonts-data are fetched into a temporary folder and converted by
 # tools/makefont.py.  The result is the same file byte for byte.
@@ -23,4 +23,4 @@ else
     hanzi=$tmp/package
     hershey=$tmp/hershey/usr/share/hershey-fonts
 fi
-python3 tools/makefont.py --hanzi "$hanzi" --hershey "$hershey" -o view/ku500.cpp
+python3 tools/makefont.py --hanzi "$hanzi" --hershey "$hershey" -o font/ku500.cpp

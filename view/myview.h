@@ -4,6 +4,8 @@
 #pragma once
 #include "graphics/mybitmap.h"
 
+struct glyphpixels;
+
 // The base character size in pixels; layout sizes are gcharwidth*k/24.
 constexpr int gcharwidth = 24;
 
@@ -40,8 +42,11 @@ public:
     const unsigned char* drawvect(int x, int y, const unsigned char* p, int w, int h);
     const unsigned char* drawvect1(int x, int y, const unsigned char* p, int w, int h);
     const unsigned char* drawvector(int x, int y, const unsigned char* p, int w, int h);
+    void drawnoglyph(int x, int y, int w, int h);  // the mark of a two-byte character the font lacks
 
 private:
     template <typename Map, typename Segment, typename StrokeStart>
-    const unsigned char* walkglyph(const unsigned char* p, Map map, Segment segment, StrokeStart strokestart);
+    const unsigned char* walkglyph(const unsigned char* p, Map map, Segment segment, StrokeStart strokestart) const;
+    bool drawcached(int x, int y, const unsigned char* glyph, int w, int h);
+    glyphpixels recordglyph(const unsigned char* glyph, int w, int h) const;
 };

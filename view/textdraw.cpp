@@ -2,8 +2,10 @@
 // design grid are scaled into a w x h cell and its strokes drawn as lines.
 #include <cstring>
 #include <stdexcept>
+#include <vector>
 
-#include "view/glyphindex.h"
+#include "font/glyphindex.h"
+#include "view/glyphcache.h"
 #include "view/myview.h"
 
 namespace {
@@ -16,6 +18,14 @@ int rounded(int origin, int size, int grid) { return int(origin + double(size) *
 bool endsstroke(const unsigned char* p) { return (p[0] & 1) || (p[1] & 1); }
 bool endsglyph(const unsigned char* p) { return p[1] & 1; }
 
+// Whether a stroke's first segment runs more horizontally than vertically
+// (the two-colour mode draws such a stroke red).
+bool ishorizontal(int px, int py, int qx, int qy) {
+    const int ax = px > qx ? px - qx : qx - px;
+    const int ay = py > qy ? py - qy : qy - py;
+    return ax > ay;
+}
+
 }  // namespace
 
 // Walks one glyph from p: each stroke's points are mapped to pixels and every
@@ -23,7 +33,7 @@ bool endsglyph(const unsigned char* p) { return p[1] & 1; }
 // sees the first segment of each stroke before it is drawn. Never reads past
 // the end of the current font's stream.
 template <typename Map, typename Segment, typename StrokeStart>
-const unsigned char* myview::walkglyph(const unsigned char* p, Map map, Segment segment, StrokeStart strokestart) {
+const unsigned char* myview::walkglyph(const unsigned char* p, Map map, Segment segment, StrokeStart strokestart) const {
     const unsigned char* end = mybitmap::vec + (mybitmap::vennum / 2) * 2;
     while (p + 2 <= end) {
         if (endsglyph(p)) return p + 2;
@@ -80,9 +90,7 @@ const unsigned char* myview::drawvect1(int x, int y, const unsigned char* p, int
     return walkglyph(p, cellmapping(x, y, w, h, false),
                      [this](int x1, int y1, int x2, int y2) { drawthinline(x1, y1, x2, y2); },
                      [&](int px, int py, int qx, int qy) {
-                         const int ax = px > qx ? px - qx : qx - px;
-                         const int ay = py > qy ? py - qy : qy - py;
-                         pmymap->pencolor = ax > ay ? mycolor(255, 0, 0) : normal;
+                         pmymap->pencolor = ishorizontal(px, py, qx, qy) ? mycolor(255, 0, 0) : normal;
                      });
 }
 
@@ -93,20 +101,6 @@ const unsigned char* myview::drawvector(int x, int y, const unsigned char* p, in
                      [this](int x1, int y1, int x2, int y2) { line(x1, y1, x2, y2); }, nostrokestart);
 }
 
-void myview::drawfont(int x, int y, const char* s, int w, int h) {
-    if (mybitmap::zn == 0 && mybitmap::vennum == 0) throw std::runtime_error("error to get font");
-    const unsigned char* u = reinterpret_cast<const unsigned char*>(s);
-    // A lead byte takes the next byte as its trail, even the terminating zero.
-    const unsigned short code = (u[0] & 0x80) ? static_cast<unsigned short>(u[0] | u[1] << 8) : u[0];
-    const unsigned char* glyph = glyphindex::find(code);
-    if (!glyph) return;
-    const mycolor saved = pmymap->pencolor;
-    if (pmymap->thick >= 2) drawvector(x, y, glyph, w, h);
-    else if (redstrokes) drawvect1(x, y, glyph, w, h);
-    else drawvect(x, y, glyph, w, h);
-    pmymap->pencolor = saved;
-}
-
 namespace {
 
 bool sizesvalid(int w, int& h) {
@@ -115,7 +109,110 @@ bool sizesvalid(int w, int& h) {
     return h >= 2 && h <= 5000;
 }
 
+constexpr unsigned short ideographicspace = 0xA1A1;  // the usual paragraph indent
+
+// A whole two-byte character as the editor holds it: both bytes 0x80 or
+// above, so a lone lead byte before the terminating zero is not one.
+bool istwobyte(unsigned short code) { return (code & 0x80) && (code & 0x8000); }
+
 }  // namespace
+
+// A two-byte character that the font lacks is shown as a thin rectangle inset
+// from its cell, so that it can be seen, selected and deleted; it is drawn in
+// the pen colour with one-pixel lines whatever the mode.
+void myview::drawnoglyph(int x, int y, int w, int h) {
+    if (!sizesvalid(w, h)) return;
+    const int x1 = x + w / 8, x2 = x + w - 1 - w / 8;
+    const int y1 = y + h / 8, y2 = y + h - 1 - h / 8;
+    drawthinline(x1, y1, x2, y1);
+    drawthinline(x2, y1, x2, y2);
+    drawthinline(x2, y2, x1, y2);
+    drawthinline(x1, y2, x1, y1);
+}
+
+namespace {
+
+// Cells up to this size are kept as pixels; larger ones are rare and costly
+// to keep.
+constexpr int maxcachedsize = 512;
+// Beyond this the cell is far off any screen.
+constexpr int maxcachedorigin = 1 << 20;
+
+}  // namespace
+
+// The pixels the stroke walk of drawvect (or, in the two-colour mode,
+// drawvect1) lights for a cell at (0, 0), each with the colour its last plot
+// leaves, since later plots of an opaque colour overwrite earlier ones.
+glyphpixels myview::recordglyph(const unsigned char* glyph, int w, int h) const {
+    enum : unsigned char { none, pen, red };
+    const int gw = w + 2, gh = h + 2;  // a mapped point lands at most on w, h
+    static std::vector<unsigned char> grid;  // all none between calls
+    static std::vector<pixeloffset> lit;     // in the order first plotted
+    if (grid.size() < size_t(gw) * size_t(gh)) grid.assign(size_t(gw) * size_t(gh), none);
+    lit.clear();
+    unsigned char colour = pen;
+    const auto plot = [&](int px, int py) {
+        if (px < 0 || px >= gw || py < 0 || py >= gh) return;
+        unsigned char& cell = grid[size_t(py) * size_t(gw) + size_t(px)];
+        if (cell == none) lit.push_back({static_cast<int16_t>(px), static_cast<int16_t>(py)});
+        cell = colour;
+    };
+    walkglyph(glyph, cellmapping(0, 0, w, h, !redstrokes),
+              [&](int x1, int y1, int x2, int y2) { walkline(x1, y1, x2, y2, plot); },
+              [&](int px, int py, int qx, int qy) {
+                  if (redstrokes) colour = ishorizontal(px, py, qx, qy) ? red : pen;
+              });
+    glyphpixels out;
+    out.offsets.resize(lit.size());
+    size_t first = 0, last = lit.size();
+    for (const pixeloffset& o : lit) {
+        unsigned char& cell = grid[size_t(o.dy) * size_t(gw) + size_t(o.dx)];
+        out.offsets[cell == pen ? first++ : --last] = o;
+        cell = none;
+    }
+    out.pencount = first;
+    return out;
+}
+
+// Draws a glyph with a thin opaque pen from its kept pixels, which gives
+// the pixels of its stroke walk. Returns false, drawing nothing, where that
+// would not hold cheaply: a translucent pen blends once per pixel in plot
+// order, and at a negative origin the truncating mapping is not a shift of
+// the one at (0, 0).
+bool myview::drawcached(int x, int y, const unsigned char* glyph, int w, int h) {
+    if (h == 0) h = w;
+    if (!glyphcache::enabled() || pmymap->thick >= 2 || pmymap->pencolor.alpha != 255) return false;
+    if (x < 0 || y < 0 || x > maxcachedorigin || y > maxcachedorigin) return false;
+    if (w < 1 || h < 1 || w > maxcachedsize || h > maxcachedsize) return false;
+    const uint64_t offset = uint64_t(glyph - mybitmap::vec);
+    const uint64_t key = offset << 21 | uint64_t(w) << 11 | uint64_t(h) << 1 | (redstrokes ? 1 : 0);
+    const glyphpixels* pixels = glyphcache::find(key);
+    if (!pixels) pixels = &glyphcache::store(key, recordglyph(glyph, w, h));
+    const int ox = left + x, oy = top + y;
+    const pixeloffset* p = pixels->offsets.data();
+    pmymap->stamp(ox, oy, p, pixels->pencount, pmymap->pencolor);
+    pmymap->stamp(ox, oy, p + pixels->pencount, pixels->offsets.size() - pixels->pencount, mycolor(255, 0, 0));
+    return true;
+}
+
+void myview::drawfont(int x, int y, const char* s, int w, int h) {
+    if (mybitmap::zn == 0 && mybitmap::vennum == 0) throw std::runtime_error("error to get font");
+    const unsigned char* u = reinterpret_cast<const unsigned char*>(s);
+    // A lead byte takes the next byte as its trail, even the terminating zero.
+    const unsigned short code = (u[0] & 0x80) ? static_cast<unsigned short>(u[0] | u[1] << 8) : u[0];
+    const unsigned char* glyph = glyphindex::find(code);
+    if (!glyph) {
+        if (istwobyte(code) && code != ideographicspace) drawnoglyph(x, y, w, h);
+        return;
+    }
+    const mycolor saved = pmymap->pencolor;
+    if (pmymap->thick >= 2) drawvector(x, y, glyph, w, h);
+    else if (!drawcached(x, y, glyph, w, h)) {
+        if (redstrokes) drawvect1(x, y, glyph, w, h);
+        else drawvect(x, y, glyph, w, h);
+    }
+    pmymap->pencolor = saved;
+}
 
 void myview::drawtext(int x, int y, const char* s, int w, int h) {
     if (!sizesvalid(w, h)) return;

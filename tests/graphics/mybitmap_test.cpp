@@ -216,4 +216,18 @@ TEST(mybitmap, spanfillmatchesplottingeachpixel) {
     }
 }
 
+TEST(mybitmap, stampmatchesplottingeachpixel) {
+    // Offsets reaching past every edge; a translucent colour blends once.
+    const pixeloffset offsets[] = {{0, 0}, {3, 1}, {-2, 0}, {0, -3}, {9, 1}, {1, 5}, {3, 1}, {2, 2}};
+    const size_t n = sizeof offsets / sizeof offsets[0];
+    mycolor translucent(0, 0, 255);
+    translucent.alpha = 100;
+    for (const mycolor& c : {mycolor(9, 8, 7), translucent}) {
+        mybitmap a(8, 4), b(8, 4);
+        a.stamp(1, 1, offsets, n, c);
+        for (const pixeloffset& o : offsets) b.setpixel(1 + o.dx, 1 + o.dy, c);
+        EXPECT_EQ(std::memcmp(a.pbuf, b.pbuf, 8 * 4 * 4), 0);
+    }
+}
+
 }  // namespace

@@ -39,6 +39,12 @@ def make_sources(root):
                 with open(os.path.join(hanzi, ch + ".json"), "w",
                           encoding="utf-8") as f:
                     json.dump(medians, f)
+    # three GBK hanzi beyond GB2312, written out of order, with a shape of
+    # their own; a non-hanzi GBK code with a file must still be left out
+    slash = {"medians": [[[100, 800], [900, 0]]]}
+    for ch in ("國", "亙", "們", "\u2170"):
+        with open(os.path.join(hanzi, ch + ".json"), "w", encoding="utf-8") as f:
+            json.dump(slash, f)
     sizes = {"rowmans": 96, "greek": 96, "mathlow": 96, "symbolic": 96,
              "japanese": 193}
     for name, count in sizes.items():
@@ -48,6 +54,15 @@ def make_sources(root):
                   encoding="latin-1") as f:
             f.write("\n".join(lines) + "\n")
     return hanzi, hershey
+
+
+def code_of_char(ch):
+    """The code of a character in GBK, or 0 when it has none."""
+    try:
+        b = ch.encode("gbk")
+    except UnicodeEncodeError:
+        return 0
+    return b[0] if len(b) == 1 else b[0] + (b[1] << 8)
 
 
 def read_cpp(path):
@@ -91,6 +106,21 @@ class CodeSetTest(unittest.TestCase):
             self.assertEqual(len(row), count)
             self.assertEqual(row, sorted(row))
             self.assertTrue(all(makefont.char_of(c) for c in row))
+
+    def test_added_hanzi(self):
+        # every GBK hanzi both of whose bytes are 0x80 or above, when the
+        # source has it, in GBK order; GB2312 codes and symbols never
+        everything = makefont.added_hanzi(lambda ch: True)
+        self.assertEqual(everything[0], 0x8081)           # 亐, GBK 81 80
+        self.assertTrue(all(c >> 8 >= 0x80 for c in everything))
+        order = [(c & 0xFF, c >> 8) for c in everything]
+        self.assertEqual(order, sorted(order))
+        self.assertFalse(set(everything) & set(makefont.codeset()))
+        self.assertNotIn(0xA1A2, everything)              # ⅰ, a GBK symbol of row A2
+        self.assertNotIn(0x80A8, everything)              # GBK A8 80 is a symbol
+        self.assertTrue(all(makefont.is_ideograph(makefont.gbk_char_of(c)) for c in everything))
+        self.assertEqual(makefont.added_hanzi(lambda ch: ch in "們國亙說"),
+                         [0x8381, 0x8382, 0xF887])        # 亙 們 國; 說 has a trail below 0x80
 
 
 class EncodingTest(unittest.TestCase):
@@ -287,11 +317,11 @@ class BuildTest(unittest.TestCase):
         self.assertIn(b"A. V. Hershey", first[:2000])
 
         stream, codes, counts = read_cpp(out)
-        self.assertEqual(codes, makefont.codeset())
+        self.assertEqual(codes, makefont.codeset() + [0x8381, 0x8382, 0xF887])
         self.assertEqual(counts["ttunumber"], len(stream))
-        self.assertEqual(counts["zzhinumber"], 7544)
+        self.assertEqual(counts["zzhinumber"], 7547)
         glyphs = makefont.decode_stream(stream)
-        self.assertEqual(len(glyphs), 7544)
+        self.assertEqual(len(glyphs), 7547)
         self.assertTrue(stream[-2] & 1 and stream[-1] & 1)
         for i, g in enumerate(glyphs[:95]):
             self.assertTrue(all(x < 64 for s in g for x, _ in s), chr(0x20 + i))
@@ -301,6 +331,22 @@ class BuildTest(unittest.TestCase):
         (a, b), (c, d) = glyphs[284]
         self.assertEqual((a[1], c[0]), (b[1], d[0]))
         self.assertEqual(glyphs[284], glyphs[7046])
+        # the added hanzi follow, each the stand-in slash, made exact
+        for g in glyphs[7544:]:
+            self.assertEqual(len(g), 1)
+            self.assertNotEqual(g, glyphs[284])
+
+    def test_added_hanzi_leave_the_gb2312_glyphs_alone(self):
+        bare = os.path.join(self.tmp.name, "bare")
+        os.mkdir(bare)
+        for name in os.listdir(self.hanzi):
+            if makefont.char_of(code_of_char(name[:-5])) is not None:
+                os.link(os.path.join(self.hanzi, name), os.path.join(bare, name))
+        _, with_added, _ = makefont.build_font(self.hanzi, self.hershey)
+        codes, without, _ = makefont.build_font(bare, self.hershey)
+        self.assertEqual(len(codes), 7544)
+        self.assertGreater(len(with_added), len(without))
+        self.assertEqual(with_added[:len(without)], without)
 
 
 @unittest.skipUnless(os.environ.get("ZHEDIT_FONT_SOURCES"),
@@ -313,8 +359,8 @@ class RegenerationTest(unittest.TestCase):
             out = os.path.join(tmp, "ku500.cpp")
             with contextlib.redirect_stdout(io.StringIO()):
                 makefont.main(["--hanzi", hanzi, "--hershey", hershey, "-o", out])
-            with open(out, "rb") as a, open(os.path.join(root, "view", "ku500.cpp"), "rb") as b:
-                self.assertTrue(a.read() == b.read(), "view/ku500.cpp differs from a regeneration")
+            with open(out, "rb") as a, open(os.path.join(root, "font", "ku500.cpp"), "rb") as b:
+                self.assertTrue(a.read() == b.read(), "font/ku500.cpp differs from a regeneration")
 
 
 if __name__ == "__main__":

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "graphics/mybitmap.h"
-#include "view/ku500.h"
+#include "font/ku500.h"
 
 class testfont {
 public:

@@ -176,4 +176,58 @@ TEST_F(texttest, firstentryofarepeatedcodewins) {
     EXPECT_EQ(black(), row(12, 1, 11));
 }
 
+// The outline of the rectangle from (x1, y1) to (x2, y2), edges included.
+points outline(int x1, int y1, int x2, int y2) {
+    points out;
+    for (int x = x1; x <= x2; ++x) out.insert({{x, y1}, {x, y2}});
+    for (int y = y1; y <= y2; ++y) out.insert({{x1, y}, {x2, y}});
+    return out;
+}
+
+TEST_F(texttest, twobytecharacterwithoutglyphdrawsamark) {
+    // In the pen colour even in the two-colour mode, inset by an eighth of the
+    // cell, and the pen is left as found.
+    view.redstrokes = true;
+    const mycolor blue(0, 0, 255);
+    struct {
+        int x, y, w, h;
+        points expected;
+    } cases[] = {
+        {10, 5, 24, 0, outline(13, 8, 30, 25)},
+        {0, 0, 40, 20, outline(5, 2, 34, 17)},
+    };
+    for (const auto& c : cases) {
+        bitmap.clear(mycolor(0xFFFFFFFFu));
+        bitmap.pencolor = blue;
+        view.drawfont(c.x, c.y, "\xB0\xA2", c.w, c.h);  // 阿, not in the test font
+        EXPECT_EQ(ink(blue), c.expected) << c.w << "x" << c.h;
+        EXPECT_TRUE(red().empty());
+        EXPECT_EQ(bitmap.pencolor, blue);
+    }
+    // It advances like any two-byte character.
+    bitmap.clear(mycolor(0xFFFFFFFFu));
+    bitmap.pencolor = mycolor(0, 0, 0);
+    view.redstrokes = false;
+    view.drawtext(0, 0, "\x81\x80" "A", 24, 0);
+    points expected = outline(3, 3, 20, 20);
+    for (const auto& p : row(0, 24, 36)) expected.insert(p);  // the A at 24
+    EXPECT_EQ(black(), expected);
+}
+
+TEST_F(texttest, nomarkforspacesemptyglyphsloneleadbytesandonebytecodes) {
+    font.glyph(0xA0A3, {});  // a two-byte code whose glyph is empty on purpose
+    font.install(bitmap);
+    const char* const texts[] = {
+        "\xA1\xA1",  // the ideographic space
+        "\xA3\xA0",  // its glyph has no strokes
+        "\xB0",      // a lone lead byte at the end (code 0x00B0)
+        "\x81\x40",  // a trail byte below 0x80 is no character of the editor's
+        "Z\x7F\t",   // one-byte characters without a glyph
+    };
+    for (const char* t : texts) {
+        view.drawtext(0, 0, t, 24, 0);
+        EXPECT_TRUE(black().empty()) << t;
+    }
+}
+
 }  // namespace

@@ -10,4 +10,8 @@ void build(const unsigned char* vec, int vennum, const unsigned short* chss, uns
 // Start of the glyph for a code, or null when the font has none.
 const unsigned char* find(unsigned short code);
 
+// Counts the fonts installed so far, so that what is kept about the glyphs of
+// one font (their pixels at a size) is not taken for another's.
+unsigned generation();
+
 }  // namespace glyphindex

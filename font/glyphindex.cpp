@@ -1,4 +1,4 @@
-#include "view/glyphindex.h"
+#include "font/glyphindex.h"
 
 #include <vector>
 
@@ -8,11 +8,13 @@ namespace {
 constexpr int codecount = 65536;
 const unsigned char* stream = nullptr;
 std::vector<int> startofcode(codecount, -1);  // byte offset in the stream, or -1
+unsigned builds = 0;
 
 }  // namespace
 
 void build(const unsigned char* vec, int vennum, const unsigned short* chss, unsigned short zn) {
     stream = vec;
+    ++builds;
     startofcode.assign(codecount, -1);
     if (!vec || vennum <= 0 || !chss) return;
 
@@ -38,5 +40,7 @@ const unsigned char* find(unsigned short code) {
     const int start = startofcode[code];
     return start < 0 ? nullptr : stream + start;
 }
+
+unsigned generation() { return builds; }
 
 }  // namespace glyphindex

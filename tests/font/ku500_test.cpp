@@ -3,12 +3,13 @@
 // draws something legible-sized in its cell.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "view/ku500.h"
+#include "font/ku500.h"
 #include "view/myview.h"
 
 namespace {
@@ -49,6 +50,17 @@ std::vector<glyph> readfont() {
 
 unsigned short code(unsigned char lead, unsigned char trail) { return static_cast<unsigned short>(lead | trail << 8); }
 
+// The GB2312 font that the added GBK hanzi follow.
+constexpr int gb2312glyphs = 7544;
+constexpr int gb2312streambytes = 408004;
+constexpr int allglyphs = 8816;
+
+uint64_t fnv1a(const unsigned char* p, size_t n) {
+    uint64_t h = 0xcbf29ce484222325u;
+    for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 0x100000001b3u;
+    return h;
+}
+
 int position(unsigned short c) {
     for (int i = 0; i < zzhinumber; ++i)
         if (zzhi[i] == c) return i;
@@ -69,7 +81,7 @@ std::vector<unsigned short> expectedcodes() {
 }
 
 TEST(ku500, codetable) {
-    ASSERT_EQ(zzhinumber, 7544);
+    ASSERT_EQ(zzhinumber, allglyphs);
     const std::vector<unsigned short> fixed = expectedcodes();
     ASSERT_EQ(fixed.size(), 7047u);
     for (size_t i = 0; i < fixed.size(); ++i) ASSERT_EQ(zzhi[i], fixed[i]) << "position " << i;
@@ -93,8 +105,22 @@ TEST(ku500, codetable) {
     EXPECT_EQ(zzhi[7542], code(0xF8, 0xA1));
     EXPECT_EQ(zzhi[7543], code(0xF8, 0xA2));
 
+    // The added GBK hanzi: both bytes 0x80 or above, outside GB2312, in GBK
+    // order (lead byte, then trail byte).
+    for (int k = gb2312glyphs; k < zzhinumber; ++k) {
+        const int lead = zzhi[k] & 0xFF, trail = zzhi[k] >> 8;
+        EXPECT_GE(lead, 0x81) << "position " << k;
+        EXPECT_GE(trail, 0x80) << "position " << k;
+        EXPECT_FALSE(lead >= 0xA1 && trail >= 0xA1 && lead <= 0xF7) << "position " << k;
+        if (k > gb2312glyphs) {
+            const int before = (zzhi[k - 1] & 0xFF) << 8 | zzhi[k - 1] >> 8;
+            EXPECT_LT(before, lead << 8 | trail) << "position " << k;
+        }
+    }
+    EXPECT_EQ(zzhi[gb2312glyphs], code(0x81, 0x83));  // 亙
+
     std::set<unsigned short> distinct(zzhi, zzhi + zzhinumber);
-    EXPECT_EQ(distinct.size(), 7544u);
+    EXPECT_EQ(distinct.size(), size_t(allglyphs));
     EXPECT_EQ(position('A'), 33);
     EXPECT_EQ(position(0xA1B0), 284);  // 啊
     EXPECT_EQ(position(0xA1A1), -1);   // the ideographic space has no glyph
@@ -104,7 +130,7 @@ TEST(ku500, strokestream) {
     ASSERT_GT(ttunumber, 0);
     ASSERT_EQ(ttunumber % 2, 0);
     const std::vector<glyph> glyphs = readfont();
-    ASSERT_EQ(glyphs.size(), 7544u);
+    ASSERT_EQ(glyphs.size(), size_t(allglyphs));
     ASSERT_TRUE(ttu[ttunumber - 1] & 1) << "the stream ends with a glyph's end";
 
     const std::set<unsigned short> blank = {0x20, code(0xA3, 0xA0), code(0xA3, 0xFF),
@@ -145,14 +171,33 @@ TEST(ku500, strokestream) {
     ASSERT_EQ(yi.strokes.size(), 1u);
     EXPECT_GT(std::abs(yi.strokes[0][1].x - yi.strokes[0][0].x), std::abs(yi.strokes[0][1].y - yi.strokes[0][0].y));
 
-    // Every hanzi has a shape of its own.
+    // Every hanzi has a shape of its own, the added ones too.
     std::set<std::string> shapes;
-    for (size_t i = 284; i < 7047; ++i) {
+    size_t hanzi = 0;
+    for (size_t i = 0; i < glyphs.size(); ++i) {
+        if (i < 284 || (i >= 7047 && i < size_t(gb2312glyphs))) continue;
         std::string key;
         for (const point& p : glyphs[i].points) key += {char(p.x * 2 + p.endstroke), char(p.y * 2 + p.endglyph)};
         shapes.insert(key);
+        ++hanzi;
     }
-    EXPECT_EQ(shapes.size(), 6763u);
+    EXPECT_EQ(hanzi, size_t(6763 + allglyphs - gb2312glyphs));
+    EXPECT_EQ(shapes.size(), hanzi);
+}
+
+TEST(ku500, gb2312glyphskeeptheirbytesandplaces) {
+    // The glyphs and codes of the GB2312 font before the GBK hanzi were
+    // added, as fingerprints: adding glyphs must never move or change one.
+    ASSERT_GT(ttunumber, gb2312streambytes);
+    ASSERT_GE(zzhinumber, gb2312glyphs);
+    int ends = 0;
+    for (int i = 1; i < gb2312streambytes; i += 2) ends += ttu[i] & 1;
+    EXPECT_EQ(ends, gb2312glyphs);
+    EXPECT_TRUE(ttu[gb2312streambytes - 1] & 1);
+    EXPECT_EQ(fnv1a(ttu, gb2312streambytes), 0x2d1f7d74d42cd4adu);
+    std::vector<unsigned char> codes;
+    for (int i = 0; i < gb2312glyphs; ++i) codes.insert(codes.end(), {static_cast<unsigned char>(zzhi[i] & 0xFF), static_cast<unsigned char>(zzhi[i] >> 8)});
+    EXPECT_EQ(fnv1a(codes.data(), codes.size()), 0xca589697557e5d6eu);
 }
 
 // Draws characters one at a time into a small bitmap with the compiled-in font.
@@ -201,6 +246,15 @@ TEST_F(ku500ink, everyhanzidrawsinitscell) {
     }
 }
 
+TEST_F(ku500ink, everyaddedhanzidrawsinitscell) {
+    for (int i = gb2312glyphs; i < zzhinumber; ++i) {
+        bool outside = false;
+        const int n = ink(zzhi[i], &outside);
+        EXPECT_GE(n, 8) << std::hex << zzhi[i];
+        EXPECT_FALSE(outside) << std::hex << zzhi[i];
+    }
+}
+
 TEST_F(ku500ink, punctuationoftheinputmethoddraws) {
     // What the input method turns ASCII 33 to 125 into: the full-width form
     // A3 (c + 0x80), except for eight Chinese marks.
@@ -228,6 +282,37 @@ TEST_F(ku500ink, everyglyphstaysinitscell) {
     bool outside = false;
     EXPECT_EQ(ink(" ", &outside), 0);
     EXPECT_EQ(ink("\xA1\xA1", &outside), 0);  // not in the font
+}
+
+TEST(ku500text, everycellbuttheideographicspaceshowsink) {
+    // In the editor's two-colour mode: GB2312 hanzi, added GBK hanzi, and
+    // two-byte codes that the font lacks (a GBK hanzi the source has not, a
+    // user-defined code, an empty place of row A2) each show something.
+    const char* const cells[] = {"\xB0\xA1",  // 啊
+                                 "\x81\x83",  // 亙, added
+                                 "\x81\x80",  // 亐, not in the font
+                                 "\xA1\xA1",  // the ideographic space
+                                 "\xFE\xFE",  // user-defined
+                                 "\xD6\xD0",  // 中
+                                 "\xA2\xA1",  // unassigned in GB2312
+                                 "\x87\xF8"}; // 國, added
+    std::string text;
+    for (const char* c : cells) text += c;
+    const int size = 24, n = int(sizeof cells / sizeof cells[0]);
+    mybitmap bitmap(size * n + 2, size + 2);
+    myview view(0, 0, bitmap.width - 1, bitmap.height - 1);
+    view.redstrokes = true;
+    myview::pmymap = &bitmap;
+    bitmap.clear(mycolor(255, 255, 255));
+    bitmap.pencolor = mycolor(0, 0, 0);
+    view.drawtext(0, 0, text.c_str(), size, 0);
+    for (int k = 0; k < n; ++k) {
+        int ink = 0;
+        for (int y = 0; y < bitmap.height; ++y)
+            for (int x = k * size; x < (k + 1) * size; ++x) ink += (bitmap.getpixel(x, y).value() & 0xFFFFFF) != 0xFFFFFF;
+        if (k == 3) EXPECT_EQ(ink, 0) << "cell " << k;
+        else EXPECT_GT(ink, 8) << "cell " << k;
+    }
 }
 
 }  // namespace
