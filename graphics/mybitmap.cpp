@@ -125,8 +125,17 @@ void mybitmap::fillspan(int x1, int x2, int y, const mycolor& c) {
         for (int x = x1; x <= x2; ++x) setpixel(x, y, c);
         return;
     }
+    if (x1 > x2) return;
+    // One pixel, then copies of what is already filled, doubling each time.
+    unsigned char* span = rows[y] + 4 * x1;
+    const size_t n = size_t(x2 - x1 + 1);
     const uint32_t v = c.value();
-    for (int x = x1; x <= x2; ++x) storepixel(x, y, v);
+    std::memcpy(span, &v, 4);
+    for (size_t done = 1; done < n;) {
+        const size_t k = done < n - done ? done : n - done;
+        std::memcpy(span + 4 * done, span, 4 * k);
+        done += k;
+    }
 }
 
 void mybitmap::stamp(int x, int y, const pixeloffset* p, size_t n, const mycolor& c) {
