@@ -44,7 +44,8 @@ bool editview::replacetext(int from, int to, const unsigned char* src, int n) {
     if (n > 0) std::memcpy(content + from, src, size_t(n));
     contlth += n - removed;
     content[contlth] = 0;
-    relayout(from, to, n);
+    if (plainlayout) setpara();
+    else relayout(from, to, n);
     if (layoutfull) {
         // Put the bytes back and lay them out as they were (a rare path).
         movetail(from + n, to);

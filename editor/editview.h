@@ -65,6 +65,9 @@ public:
     bool selmode = false;
 
     static constexpr int filenamesize = 500;
+    // Lay the whole text out after every change instead of the lines around
+    // it (the plain routine the faster one is tested against).
+    static bool plainlayout;
 
     editview();
     ~editview();

@@ -14,6 +14,8 @@ bool isbreakable(unsigned char b) { return b == ' ' || b == ',' || b == ';' || b
 
 }  // namespace
 
+bool editview::plainlayout = false;
+
 editview::editview()
     : filename(new char[filenamesize]()),
       content(new unsigned char[maxcontlth]()),
