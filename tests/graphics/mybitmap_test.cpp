@@ -239,11 +239,11 @@ namespace {
 // Opaque spans are filled by block copies: the same pixels as plotting each
 // one, also where the span is cut by the bitmap's edges.
 TEST(mybitmapspans, FilledSpansMatchPlottedPixels) {
-    std::mt19937 random(3);
+    std::mt19937 spans(3);
     mybitmap fast(37, 5), plotted(37, 5);
     for (int round = 0; round < 300; ++round) {
-        const int x1 = int(random() % 60) - 10, x2 = x1 + int(random() % 50) - 5, y = int(random() % 7) - 1;
-        const mycolor c(uint8_t(random()), uint8_t(random()), uint8_t(random() & 0xFF), 255);
+        const int x1 = int(spans() % 60) - 10, x2 = x1 + int(spans() % 50) - 5, y = int(spans() % 7) - 1;
+        const mycolor c(uint8_t(spans()), uint8_t(spans()), uint8_t(spans() & 0xFF), 255);
         fast.fillspan(x1, x2, y, c);
         for (int x = x1; x <= x2; ++x) plotted.setpixel(x, y, c);
         ASSERT_EQ(std::memcmp(fast.pbuf, plotted.pbuf, 37 * 5 * 4), 0) << round;
