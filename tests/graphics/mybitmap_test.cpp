@@ -243,7 +243,7 @@ TEST(mybitmapspans, FilledSpansMatchPlottedPixels) {
     mybitmap fast(37, 5), plotted(37, 5);
     for (int round = 0; round < 300; ++round) {
         const int x1 = int(spans() % 60) - 10, x2 = x1 + int(spans() % 50) - 5, y = int(spans() % 7) - 1;
-        const mycolor c(uint8_t(spans()), uint8_t(spans()), uint8_t(spans() & 0xFF), 255);
+        const mycolor c(static_cast<uint8_t>(spans()), static_cast<uint8_t>(spans()), static_cast<uint8_t>(spans()), 255);
         fast.fillspan(x1, x2, y, c);
         for (int x = x1; x <= x2; ++x) plotted.setpixel(x, y, c);
         ASSERT_EQ(std::memcmp(fast.pbuf, plotted.pbuf, 37 * 5 * 4), 0) << round;
