@@ -275,8 +275,11 @@ void editview::marksaved() {
 // as it was loaded; otherwise, and when there is no file name, the text goes
 // to the recovery file. True when the program may end.
 bool editview::save() {
+    // The outcome stays in the status line through the final redraw, so the
+    // last screen (and its picture) says what happened to the file.
     if (!ischanged()) {
-        dispmsg(unchangedmessage);
+        shownote(unchangedmessage);
+        dispstate();
         return true;
     }
     if (filename[0] == 0 || loaded != loadstate::whole) {
@@ -302,7 +305,8 @@ bool editview::save() {
     std::snprintf(publicbuffer, publicbuffersize,  // 文件%s已保存，共%ld字节
                   "\xCE\xC4\xBC\xFE%s\xD2\xD1\xB1\xA3\xB4\xE6\xA3\xAC\xB9\xB2%ld\xD7\xD6\xBD\xDA", filename,
                   savedbytes);
-    dispmsg(publicbuffer);
+    shownote(publicbuffer);
+    dispstate();
     return true;
 }
 

@@ -85,6 +85,8 @@ TEST(Editor, TypedLinesAreSavedWithCrLfAndTheCountIsReported) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.files["notes.txt"], "ab\r\nc\r\nd");
     ASSERT_EQ(r.files.count("aaaaa.bmp"), 1u);
+    // 文件notes.txt已保存，共8字节, on the last screen
+    EXPECT_TRUE(statusshows(r.last, "\xCE\xC4\xBC\xFE" "notes.txt\xD2\xD1\xB1\xA3\xB4\xE6\xA3\xAC\xB9\xB2" "8\xD7\xD6\xBD\xDA"));
 }
 
 TEST(Editor, NoArgumentEditsAaaaaTxtAndF7LeavesItUntouched) {
@@ -156,6 +158,12 @@ TEST(Editor, FilesThatCannotBeWrittenBackKeepTheirOriginal) {
         if (!e.bytes.empty()) o.files[e.args[0]] = e.bytes;
         session s(o);
         ASSERT_TRUE(s.start()) << s.error();
+        if (e.bytes == std::string("ab\0cd", 5)) {  // the first frame says the file was not loaded whole
+            EXPECT_TRUE(statusshows(s.lastframe(),
+                                    "\xCE\xC4\xBC\xFE\xBA\xAC\xC1\xE3\xD7\xD6\xBD\xDA\xA3\xAC\xD6\xBB\xD4\xD8\xC8"
+                                    "\xEB\xC1\xCB\xC1\xE3\xD7\xD6\xBD\xDA\xD6\xAE\xC7\xB0\xB5\xC4\xC4\xDA\xC8\xDD\xA3"
+                                    "\xAC\xD4\xAD\xCE\xC4\xBC\xFE\xB2\xBB\xBB\xE1\xB1\xBB\xB8\xB2\xB8\xC7"));
+        }
         ASSERT_TRUE(s.keys({english, "k"})) << s.error();
         // F8 does not end: its own frame, then the frame with the message.
         ASSERT_TRUE(s.send(keys::F8, 2) && s.waitframes(s.expected())) << s.error();
