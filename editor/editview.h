@@ -199,6 +199,7 @@ private:
     template <typename Edit>
     void asstep(editkind kind, Edit edit);
     void replay(const editstep& step, bool forward);
+    void stepthroughhistory(bool forward);
     recoveryfile recovery;
     bool replaying = false;       // undo and redo make changes that are not recorded
     bool findopen = false;

@@ -230,32 +230,38 @@ size_t gbktoutf8(const unsigned char* in, size_t n, bool atend,
     return pos;
 }
 
-conversion utf8togbk(const unsigned char* in, size_t n, std::string& out) {
-    conversion state;
+namespace {
+
+// Runs a chunked conversion over a whole text, appending to out.
+template <typename Step>
+void convertwhole(Step step, const unsigned char* in, size_t n, conversion& state, std::string& out) {
     unsigned char chunk[chunksize];
     size_t pos = 0;
     do {
         size_t written = 0;
-        const size_t taken = utf8togbk(in + pos, n - pos, true, chunk, sizeof chunk, written, state);
+        const size_t taken = step(in + pos, n - pos, true, chunk, sizeof chunk, written, state);
         out.append(reinterpret_cast<const char*>(chunk), written);
         pos += taken;
         if (taken == 0 && written == 0) break;
     } while (pos < n);
+}
+
+}  // namespace
+
+conversion utf8togbk(const unsigned char* in, size_t n, std::string& out) {
+    conversion state;
+    convertwhole(static_cast<size_t (*)(const unsigned char*, size_t, bool, unsigned char*, size_t, size_t&,
+                                        conversion&)>(utf8togbk),
+                 in, n, state, out);
     return state;
 }
 
 conversion gbktoutf8(const unsigned char* in, size_t n, bool withbom, std::string& out) {
     conversion state;
     state.hasbom = withbom;
-    unsigned char chunk[chunksize];
-    size_t pos = 0;
-    do {
-        size_t written = 0;
-        const size_t taken = gbktoutf8(in + pos, n - pos, true, chunk, sizeof chunk, written, state);
-        out.append(reinterpret_cast<const char*>(chunk), written);
-        pos += taken;
-        if (taken == 0 && written == 0) break;
-    } while (pos < n);
+    convertwhole(static_cast<size_t (*)(const unsigned char*, size_t, bool, unsigned char*, size_t, size_t&,
+                                        conversion&)>(gbktoutf8),
+                 in, n, state, out);
     return state;
 }
 

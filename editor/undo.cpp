@@ -35,26 +35,20 @@ void editview::replay(const editstep& step, bool forward) {
     setcur(content + (forward ? step.cursorafter : step.cursorbefore));
 }
 
-void editview::undo() {
-    const editstep* step = history.undo();
+// Undoes (forward false) or redoes one step and says which.
+void editview::stepthroughhistory(bool forward) {
+    const editstep* step = forward ? history.redo() : history.undo();
     if (!step) {
-        shownote("\xC3\xBB\xD3\xD0\xBF\xC9\xB3\xB7\xCF\xFA\xB5\xC4\xD0\xDE\xB8\xC4");  // 没有可撤销的修改
+        shownote(forward ? "\xC3\xBB\xD3\xD0\xBF\xC9\xD6\xD8\xD7\xF6\xB5\xC4\xD0\xDE\xB8\xC4"   // 没有可重做的修改
+                         : "\xC3\xBB\xD3\xD0\xBF\xC9\xB3\xB7\xCF\xFA\xB5\xC4\xD0\xDE\xB8\xC4"); // 没有可撤销的修改
     } else {
-        replay(*step, false);
-        std::string message = "\xD2\xD1\xB3\xB7\xCF\xFA";  // 已撤销
-        shownote((message + nameof(step->kind)).c_str());
+        replay(*step, forward);
+        const std::string done = forward ? "\xD2\xD1\xD6\xD8\xD7\xF6" : "\xD2\xD1\xB3\xB7\xCF\xFA";  // 已重做, 已撤销
+        shownote((done + nameof(step->kind)).c_str());
     }
     draw();
 }
 
-void editview::redo() {
-    const editstep* step = history.redo();
-    if (!step) {
-        shownote("\xC3\xBB\xD3\xD0\xBF\xC9\xD6\xD8\xD7\xF6\xB5\xC4\xD0\xDE\xB8\xC4");  // 没有可重做的修改
-    } else {
-        replay(*step, true);
-        std::string message = "\xD2\xD1\xD6\xD8\xD7\xF6";  // 已重做
-        shownote((message + nameof(step->kind)).c_str());
-    }
-    draw();
-}
+void editview::undo() { stepthroughhistory(false); }
+
+void editview::redo() { stepthroughhistory(true); }
