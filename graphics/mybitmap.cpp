@@ -92,6 +92,10 @@ void mybitmap::setpixel(int x, int y, unsigned char a, unsigned char r, unsigned
 // runs before every full redraw.
 void mybitmap::clear(mycolor c) {
     if (!pbuf) return;
+    if (c.alpha == 255) {
+        clearopaque(c);
+        return;
+    }
     const double f = c.alpha / 255.0;
     unsigned char tabr[256], tabg[256], tabb[256];
     for (int v = 0; v < 256; ++v) {
@@ -109,6 +113,20 @@ void mybitmap::clear(mycolor c) {
         p[1] = tabg[p[1]];
         p[2] = tabr[p[2]];
         p[3] = blendedmark;
+    }
+}
+
+// With an opaque colour the blend gives the colour itself: every pixel but
+// an all-zero one becomes the colour with the blended mark.
+void mybitmap::clearopaque(mycolor c) {
+    c.alpha = blendedmark;
+    const uint32_t painted = c.value();
+    const size_t count = size_t(width) * size_t(height);
+    for (size_t i = 0; i < count; ++i) {
+        uint32_t v;
+        std::memcpy(&v, pbuf + 4 * i, 4);
+        v = v == 0 ? 0 : painted;
+        std::memcpy(pbuf + 4 * i, &v, 4);
     }
 }
 

@@ -65,6 +65,7 @@ private:
     }
     void storepixel(int x, int y, uint32_t v) { std::memcpy(rows[y] + 4 * x, &v, 4); }
     void allocate(int w, int h);
+    void clearopaque(mycolor c);
     void release();
 };
 

@@ -251,3 +251,29 @@ TEST(mybitmapspans, FilledSpansMatchPlottedPixels) {
 }
 
 }  // namespace
+
+namespace {
+
+// The opaque clear takes a short way; it leaves every pixel as the blend by
+// a factor of 255 does.
+TEST(mybitmapspans, OpaqueClearMatchesTheBlend) {
+    std::mt19937 fill(11);
+    mybitmap fast(13, 7);
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 13; ++x) fast.setpixel(x, y, mycolor(uint32_t(fill() % 3 == 0 ? 0 : fill())));
+    std::vector<unsigned char> expected(fast.pbuf, fast.pbuf + 13 * 7 * 4);
+    for (size_t i = 0; i < expected.size(); i += 4) {
+        uint32_t v;
+        std::memcpy(&v, &expected[i], 4);
+        if (v == 0) continue;
+        mycolor d(v);
+        mybitmap::joincolor(d.red, d.green, d.blue, 255, 255, 0, 255);
+        d.alpha = blendedmark;
+        v = d.value();
+        std::memcpy(&expected[i], &v, 4);
+    }
+    fast.clear(mycolor(255, 255, 0));
+    EXPECT_EQ(std::vector<unsigned char>(fast.pbuf, fast.pbuf + 13 * 7 * 4), expected);
+}
+
+}  // namespace
