@@ -1,0 +1,208 @@
+// The candidate searches of the input method: pinyin characters with paging,
+// phrase suggestions for the characters of a pinyin page, and wubi entries.
+// Each is a linear scan over one dictionary table; nothing is allocated.
+#include <cstring>
+
+#include "ime/pyinput.h"
+
+namespace {
+
+// Mask n keeps the first n letters of a code value.
+constexpr uint64_t pbws[8] = {
+    0, 0xFF, 0xFFFF, 0xFFFFFF, 0xFFFFFFFFull, 0xFFFFFFFFFFull, 0xFFFFFFFFFFFFull, 0xFFFFFFFFFFFFFFull,
+};
+
+// The code value of an 8-byte slot: the bytes as a little-endian number.
+inline uint64_t codevalue(const unsigned char* slot) {
+    uint64_t v = 0;
+    for (int i = 7; i >= 0; --i) v = v << 8 | slot[i];
+    return v;
+}
+
+inline uint16_t firstchar(const unsigned char* text) { return uint16_t(text[0] | text[1] << 8); }
+
+}  // namespace
+
+uint64_t pyinput::codekey() const { return codevalue(reinterpret_cast<const unsigned char*>(code)); }
+
+bool pyinput::wbcode(int k, const char*& text, int& len) {
+    static char bb[8];
+    for (int i = 0; i < zhicount; ++i) {
+        if (wbidx[i] != k) continue;
+        std::memcpy(bb, wbtab[i], 8);
+        text = bb;
+        len = int(strnlen(bb, 8));
+        return true;
+    }
+    return false;
+}
+
+int pyinput::chinum(int p) const { return chiidx[p + 1] - chiidx[p]; }
+
+// Slot `slot` of zhisel gets the character of pinyin row `row`, its wubi code
+// as a hint and spaces, 7 bytes in all.
+void pyinput::placecharacter(int row, int slot, bool remember) {
+    const int k = pyidx[row];
+    if (k < 0 || k >= zhicount) return;
+    char text[7];
+    std::memset(text, ' ', sizeof text);
+    text[0] = char(zhitab[k][0]);
+    text[1] = char(zhitab[k][1]);
+    const char* hint;
+    int len;
+    if (wbcode(k, hint, len)) std::memcpy(text + 2, hint, size_t(len < 5 ? len : 5));
+    zhisel->setchar('0' + slot, text, 7);
+    if (remember && slot >= 0 && slot < pagesize) pagezhi[slot] = firstchar(zhitab[k]);
+}
+
+// The next page: the first matching rows from zhipos on, exact codes first
+// because shorter codes sort first. A page that places nothing leaves the
+// page on show as it was.
+void pyinput::scanforward(uint64_t key, uint64_t mask) {
+    int slot = zhisel->rangfrom;
+    const int start = zhipos < 0 ? 0 : zhipos;
+    if (start == 0) pagefirst = 0;
+    int i = start;
+    for (; i < zhicount; ++i) {
+        if ((codevalue(pytab[i]) & mask) != key) continue;
+        if (slot == zhisel->rangfrom) pagefirst = i;
+        placecharacter(i, slot, true);
+        if (++slot > zhisel->rangto) break;
+    }
+    zhipos = i + 1 < zhicount ? i + 1 : zhicount;
+}
+
+// The page before: the matching rows before the first row of the page on
+// show, filling the slots from the last down. Reaching row 0 first means
+// the first page. The next forward page starts after the last row placed.
+void pyinput::scanbackward(uint64_t key, uint64_t mask) {
+    if (zhipos <= 0) return;
+    const int first = zhisel->rangfrom, last = zhisel->rangto;
+    int j = last + 1;
+    int lastrow = -1;
+    int i = pagefirst - 1 < zhicount ? pagefirst - 1 : zhicount - 1;
+    for (; i >= 0; --i) {
+        if ((codevalue(pytab[i]) & mask) != key) continue;
+        --j;
+        if (lastrow < 0) lastrow = i;
+        placecharacter(i, j, false);
+        if (j <= first) break;
+    }
+    if (i > 0 && j <= first) {
+        pagefirst = i;
+        zhipos = lastrow + 1;
+        return;
+    }
+    zhipos = 0;
+    scanforward(key, mask);
+}
+
+void pyinput::search(bool forward) {
+    const uint64_t key = codekey();
+    if (key == 0) return;
+    const uint64_t mask = pbws[codelength()];
+    if (forward)
+        scanforward(key, mask);
+    else
+        scanbackward(key, mask);
+    chipos = 0;
+    pageidx = 0;
+    digiselview::waitsel = true;
+}
+
+// Four phrases from chipos on whose first character is on the page. The
+// comparison starts at pageidx and goes round the page; an entry that
+// matches no character leaves pageidx where it was, so it is passed over
+// with one quick test.
+void pyinput::phrasesforward() {
+    const int slots = chisel->rangto - chisel->rangfrom + 1;
+    int placed = 0;
+    if (chipos < 0) chipos = 0;
+    while (chipos < chicount && placed < slots) {
+        const unsigned char* text = chitext + chiidx[chipos];
+        const int len = chinum(chipos);
+        const uint16_t first = len >= 2 ? firstchar(text) : 0;
+        const bool onpage = first != 0 && (pagezhi[0] == first || pagezhi[1] == first || pagezhi[2] == first ||
+                                           pagezhi[3] == first || pagezhi[4] == first || pagezhi[5] == first);
+        if (onpage) {
+            for (int t = 0; t < pagesize; ++t) {
+                if (pagezhi[pageidx] == first) {
+                    chisel->setchar('0' + chisel->rangfrom + placed, reinterpret_cast<const char*>(text), len);
+                    ++placed;
+                    break;
+                }
+                pageidx = pageidx >= pagesize - 1 ? 0 : pageidx + 1;
+            }
+        }
+        ++chipos;
+    }
+}
+
+// Walking back from chipos, only the character at pageidx is compared, and
+// pageidx steps back at each match; the first four matches are passed over
+// and the next four fill the slots from 9 down to 6.
+void pyinput::phrasesbackward() {
+    int n = 7;
+    if (chipos >= chicount) chipos = chicount - 1;
+    while (chipos >= 0) {
+        const unsigned char* text = chitext + chiidx[chipos];
+        const int len = chinum(chipos);
+        const uint16_t first = len >= 2 ? firstchar(text) : 0;
+        if (first != 0 && pagezhi[pageidx] == first) {
+            if (n <= 3) chisel->setchar('6' + n, reinterpret_cast<const char*>(text), len);
+            pageidx = pageidx <= 0 ? pagesize - 1 : pageidx - 1;
+            --n;
+        }
+        if (--chipos < 0) {
+            chipos = 0;
+            pageidx = 0;
+            phrasesforward();
+            return;
+        }
+        if (n < 0) return;
+    }
+}
+
+void pyinput::search1(bool forward) {
+    if (pageidx < 0 || pageidx >= pagesize) pageidx = 0;
+    if (forward)
+        phrasesforward();
+    else
+        phrasesbackward();
+    digiselview::waitsel = true;
+}
+
+// Entry p with its code letters after it and a space.
+void pyinput::placewubi(digiselview* sel, int slot, int p) {
+    char text[30];
+    std::memset(text, ' ', sizeof text);
+    const char* letters = reinterpret_cast<const char*>(chiwb[p]);
+    const int n = int(strnlen(letters, 8));
+    int len = chinum(p);
+    if (len > int(sizeof text) - 1 - n) len = int(sizeof text) - 1 - n;
+    if (len < 0) len = 0;
+    std::memcpy(text, chitext + chiidx[p], size_t(len));
+    std::memcpy(text + len, letters, size_t(n));
+    sel->setchar('0' + slot, text, len + n + 1);
+}
+
+bool pyinput::searchwb(bool) {
+    const uint64_t key = codekey();
+    if (key == 0) return false;
+    const int n = codelength();
+    const uint64_t mask = pbws[n];
+    int placed = 0;
+    for (int p = 0, slot = zhisel->rangfrom; p < chicount && slot <= zhisel->rangto; ++p) {
+        if (codevalue(chiwb[p]) != key) continue;
+        placewubi(zhisel, slot++, p);
+        ++placed;
+    }
+    if (placed == 1 && n == 4) return true;
+    for (int p = 0, slot = chisel->rangfrom; p < chicount && slot <= chisel->rangto; ++p) {
+        const uint64_t v = codevalue(chiwb[p]);
+        if (v == key || (v & mask) != key) continue;
+        placewubi(chisel, slot++, p);
+    }
+    digiselview::waitsel = true;
+    return false;
+}
