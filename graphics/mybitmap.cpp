@@ -125,8 +125,11 @@ void mybitmap::fillspan(int x1, int x2, int y, const mycolor& c) {
         for (int x = x1; x <= x2; ++x) setpixel(x, y, c);
         return;
     }
+    // The row pointer is taken once: byte stores could alias it, which would
+    // reload it for every pixel.
     const uint32_t v = c.value();
-    for (int x = x1; x <= x2; ++x) storepixel(x, y, v);
+    unsigned char* const row = rows[y];
+    for (int x = x1; x <= x2; ++x) std::memcpy(row + 4 * x, &v, 4);
 }
 
 unsigned char* mybitmap::savebuffer() {
