@@ -12,11 +12,18 @@ constexpr uint64_t pbws[8] = {
     0, 0xFF, 0xFFFF, 0xFFFFFF, 0xFFFFFFFFull, 0xFFFFFFFFFFull, 0xFFFFFFFFFFFFull, 0xFFFFFFFFFFFFFFull,
 };
 
-// The code value of an 8-byte slot: the bytes as a little-endian number.
+// The code value of an 8-byte slot: the bytes as a little-endian number,
+// one load where the machine is little-endian.
 inline uint64_t codevalue(const unsigned char* slot) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    uint64_t v;
+    std::memcpy(&v, slot, 8);
+    return v;
+#else
     uint64_t v = 0;
     for (int i = 7; i >= 0; --i) v = v << 8 | slot[i];
     return v;
+#endif
 }
 
 inline uint16_t firstchar(const unsigned char* text) { return uint16_t(text[0] | text[1] << 8); }
@@ -186,23 +193,31 @@ void pyinput::placewubi(digiselview* sel, int slot, int p) {
     sel->setchar('0' + slot, text, len + n + 1);
 }
 
+// One scan finds both kinds: up to six entries with exactly the typed code
+// for zhisel and up to four with longer codes that start with it for chisel,
+// each kind in dictionary order. The longer ones are placed only after the
+// scan, because a 4-letter code with a single entry is committed at once and
+// leaves chisel alone.
 bool pyinput::searchwb(bool) {
     const uint64_t key = codekey();
     if (key == 0) return false;
     const int n = codelength();
     const uint64_t mask = pbws[n];
-    int placed = 0;
-    for (int p = 0, slot = zhisel->rangfrom; p < chicount && slot <= zhisel->rangto; ++p) {
-        if (codevalue(chiwb[p]) != key) continue;
-        placewubi(zhisel, slot++, p);
-        ++placed;
+    const int exactslots = zhisel->rangto - zhisel->rangfrom + 1;
+    const int longerslots = chisel->rangto - chisel->rangfrom + 1;
+    int longer[digiselview::slotcount];
+    int placed = 0, found = 0;
+    for (int p = 0; p < chicount && (placed < exactslots || found < longerslots); ++p) {
+        const uint64_t v = codevalue(chiwb[p]);
+        if ((v & mask) != key) continue;
+        if (v == key) {
+            if (placed < exactslots) placewubi(zhisel, zhisel->rangfrom + placed++, p);
+        } else if (found < longerslots) {
+            longer[found++] = p;
+        }
     }
     if (placed == 1 && n == 4) return true;
-    for (int p = 0, slot = chisel->rangfrom; p < chicount && slot <= chisel->rangto; ++p) {
-        const uint64_t v = codevalue(chiwb[p]);
-        if (v == key || (v & mask) != key) continue;
-        placewubi(chisel, slot++, p);
-    }
+    for (int i = 0; i < found; ++i) placewubi(chisel, chisel->rangfrom + i, longer[i]);
     digiselview::waitsel = true;
     return false;
 }
