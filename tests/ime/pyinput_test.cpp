@@ -7,9 +7,12 @@
 
 #include <cstring>
 #include <map>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "ime/inputchi.h"
+#include "tests/fuzz/inputmethodfuzz.h"
 #include "tests/widgets/recordingwindow.h"
 
 namespace {
@@ -326,6 +329,20 @@ TEST_F(pyinputtest, barshowsthelabelsandthecode) {
     type("zhong");
     EXPECT_GT(ink(190, 285), 20);
     EXPECT_EQ(ink(290, 383), 0);
+}
+
+// The fuzz target's checks over random key sequences, biased to letters so
+// that long compositions, paging and commits all happen.
+TEST(pyinputrandom, randomkeysstayinboundsandsendwholecharacters) {
+    std::mt19937 random(10);
+    for (int round = 0; round < 100; ++round) {
+        std::vector<uint8_t> keys(random() % 150);
+        for (uint8_t& k : keys) k = uint8_t(random());
+        inputmethodfuzz::check(keys.data(), keys.size());
+    }
+    EXPECT_TRUE(inputmethodfuzz::wholecharacters("a\xD6\xD0" "b"));
+    EXPECT_FALSE(inputmethodfuzz::wholecharacters("a\xD6"));
+    EXPECT_FALSE(inputmethodfuzz::wholecharacters("\xD6 "));
 }
 
 }  // namespace
