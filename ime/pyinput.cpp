@@ -63,7 +63,8 @@ const unsigned char* pyinput::fullwidth(int c) {
 pyinput::pyinput()
     : zhitab(keyinputhanzhi), zhicount(zhiinputsize), pytab(keyinputpy), wbtab(keyinputwb),
       pyidx(keyinputpyindex), wbidx(keyinputwbindex), chitext(inputhzchi), chicount(inputhzchinumber),
-      chiidx(inputhzchiindex), chiwb(inputhzchiwb), code(new char[codesize]()),
+      chiidx(inputhzchiindex), chiwb(inputhzchiwb), freqorder(inputhzfreqorder), freqstart(inputhzfreqstart),
+      freqbychar(inputhzfreqbychar), code(new char[codesize]()),
       pagezhi(new uint16_t[pagesize]()) {
     const int w = mymapwin ? mymapwin->w : 800;
     left = 0;

@@ -37,6 +37,9 @@ public:
     int chicount;
     const int* chiidx;
     const unsigned char (*chiwb)[8];
+    const int* freqorder;   // phrase suggestions, most frequent first
+    const int* freqstart;
+    const int* freqbychar;
 
     char* code;            // the typed letters; the first 8 bytes are a code slot
     int zhipos = 0;        // pinyin row where the next forward page starts
@@ -49,6 +52,11 @@ public:
     digiselview* zhisel;    // candidates 0 to 5
     digiselview* chisel;    // candidates 6 to 9
     int pagefirst = 0;      // pinyin row in slot 0 of the page on show
+    // Which phrases slots 6 to 9 suggest: the most frequent ones that start
+    // with a character of the page (chipos counts those already passed), or,
+    // when false, the first ones in dictionary order (chipos is an entry).
+    bool frequentphrases = true;
+    int chishown = 0;       // frequent phrases the last suggestion placed
 
     pyinput();
     ~pyinput();
@@ -87,6 +95,7 @@ private:
     void placecharacter(int row, int slot, bool remember);
     void phrasesforward();
     void phrasesbackward();
+    void frequentfrom(int start);
     void placewubi(digiselview* sel, int slot, int p);
 };
 

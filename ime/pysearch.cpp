@@ -3,6 +3,7 @@
 // Each is a linear scan over one dictionary table; nothing is allocated.
 #include <cstring>
 
+#include "ime/inputchi.h"
 #include "ime/pyinput.h"
 
 namespace {
@@ -68,7 +69,13 @@ void pyinput::placecharacter(int row, int slot, bool remember) {
 void pyinput::scanforward(uint64_t key, uint64_t mask) {
     int slot = zhisel->rangfrom;
     const int start = zhipos < 0 ? 0 : zhipos;
-    if (start == 0) pagefirst = 0;
+    if (start == 0) {
+        pagefirst = 0;
+        // The first page of a code: the suggestions go by the characters
+        // on show only, not by those of an earlier code's page.
+        if (frequentphrases)
+            for (int t = 0; t < pagesize; ++t) pagezhi[t] = 0;
+    }
     int i = start;
     for (; i < zhicount; ++i) {
         if ((codevalue(pytab[i]) & mask) != key) continue;
@@ -92,7 +99,7 @@ void pyinput::scanbackward(uint64_t key, uint64_t mask) {
         if ((codevalue(pytab[i]) & mask) != key) continue;
         --j;
         if (lastrow < 0) lastrow = i;
-        placecharacter(i, j, false);
+        placecharacter(i, j, true);
         if (j <= first) break;
     }
     if (i > 0 && j <= first) {
@@ -170,12 +177,54 @@ void pyinput::phrasesbackward() {
     }
 }
 
+// The phrases of the page's characters from position `start` of their
+// merged frequency order on: each character's list is already in that
+// order, so the merge takes the smallest head of at most six lists. Slots
+// left over are emptied.
+void pyinput::frequentfrom(int start) {
+    int next[pagesize], end[pagesize];
+    int lists = 0;
+    for (int t = 0; t < pagesize; ++t) {
+        const int s = hanzislot(uint8_t(pagezhi[t] & 0xFF), uint8_t(pagezhi[t] >> 8));
+        bool seen = s < 0;
+        for (int u = 0; u < t && !seen; ++u) seen = pagezhi[u] == pagezhi[t];
+        if (seen) continue;
+        next[lists] = freqstart[s];
+        end[lists] = freqstart[s + 1];
+        ++lists;
+    }
+    const int slots = chisel->rangto - chisel->rangfrom + 1;
+    int placed = 0;
+    for (int passed = 0; placed < slots;) {
+        int best = -1;
+        for (int t = 0; t < lists; ++t)
+            if (next[t] < end[t] && (best < 0 || freqbychar[next[t]] < freqbychar[next[best]])) best = t;
+        if (best < 0) break;
+        const int p = freqorder[freqbychar[next[best]++]];
+        if (passed++ < start) continue;
+        chisel->setchar('0' + chisel->rangfrom + placed++, reinterpret_cast<const char*>(chitext + chiidx[p]),
+                        chinum(p));
+    }
+    for (int k = placed; k < slots; ++k) chisel->setchar('0' + chisel->rangfrom + k, "", 0);
+    chipos = start + placed;
+    chishown = placed;
+}
+
+// A new page starts its suggestions from the first; going on without a new
+// page (the code emptied by Backspace) shows the next or the previous four.
 void pyinput::search1(bool forward) {
-    if (pageidx < 0 || pageidx >= pagesize) pageidx = 0;
-    if (forward)
-        phrasesforward();
-    else
-        phrasesbackward();
+    if (frequentphrases) {
+        if (chipos < 0) chipos = 0;
+        int start = chipos;
+        if (!forward) start = chipos - chishown - (chisel->rangto - chisel->rangfrom + 1);
+        frequentfrom(start < 0 ? 0 : start);
+    } else {
+        if (pageidx < 0 || pageidx >= pagesize) pageidx = 0;
+        if (forward)
+            phrasesforward();
+        else
+            phrasesbackward();
+    }
     digiselview::waitsel = true;
 }
 
