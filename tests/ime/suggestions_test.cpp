@@ -90,7 +90,7 @@ protected:
     }
     // The four suggestions for a set of characters, worked out from the
     // phrase dictionary and the ranks alone.
-    std::vector<std::string> expectedphrases(const std::set<std::string>& chars) const {
+    std::vector<std::string> expectedphrases(const std::set<std::string>& chars, size_t from = 0) const {
         std::vector<std::pair<int, std::string>> all;
         for (const auto& [p, r] : rank) {
             const std::string t = entrytext(p);
@@ -98,7 +98,7 @@ protected:
         }
         std::sort(all.begin(), all.end());
         std::vector<std::string> out;
-        for (size_t i = 0; i < 4; ++i) out.push_back(i < all.size() ? all[i].second : "");
+        for (size_t i = from; i < from + 4; ++i) out.push_back(i < all.size() ? all[i].second : "");
         return out;
     }
 };
@@ -131,6 +131,25 @@ TEST_F(suggestiontest, pagingupdatesthesuggestions) {
     EXPECT_EQ(phrases(), expectedphrases(pagechars()));
     type(",");
     EXPECT_EQ(phrases(), first);
+}
+
+TEST_F(suggestiontest, emptiedcodegoesthroughthephrasesofthelastpage) {
+    type("z");
+    const std::set<std::string> chars = pagechars();
+    ASSERT_EQ(phrases(), expectedphrases(chars));
+    type("\b");  // the code is empty; the characters are gone, their phrases go on
+    EXPECT_STREQ(ime.code, "");
+    EXPECT_TRUE(pagechars().empty());
+    EXPECT_TRUE(digiselview::waitsel);
+    EXPECT_EQ(phrases(), expectedphrases(chars, 4));
+    type(".");
+    EXPECT_EQ(phrases(), expectedphrases(chars, 8));
+    type(",");
+    EXPECT_EQ(phrases(), expectedphrases(chars, 4));
+    type(",");
+    EXPECT_EQ(phrases(), expectedphrases(chars, 0));
+    type(",");
+    EXPECT_EQ(phrases(), expectedphrases(chars, 0));
 }
 
 // Every pinyin code, in table order.
