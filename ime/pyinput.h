@@ -43,7 +43,7 @@ public:
 
     char* code;            // the typed letters; the first 8 bytes are a code slot
     int zhipos = 0;        // pinyin row where the next forward page starts
-    int chipos = 0;        // phrase entry where the phrase scan goes on
+    int chipos = 0;        // where the phrase suggestions go on (see frequentphrases)
     int pageidx = 0;       // rotating index into pagezhi for the phrase scan
     uint16_t* pagezhi;     // the characters of the page, lead byte in the low half
     bool quanjiao = true;  // full-width punctuation
