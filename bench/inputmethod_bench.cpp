@@ -16,7 +16,8 @@ namespace {
 constexpr int screenwidth = 1920, screenheight = 1080;
 
 // The typed code before the key and the letter that completes it.
-void typeletter(benchmark::State& state, int mode, const std::string& before, char letter) {
+void typeletter(benchmark::State& state, int mode, const std::string& before, char letter,
+                bool frequentphrases = true) {
     amybitmapwin win(screenwidth, screenheight);
     mymapwin = &win;
     myview::pmymap = &win.bmp;
@@ -24,6 +25,7 @@ void typeletter(benchmark::State& state, int mode, const std::string& before, ch
     pyinput ime;
     pyinputview = &ime;
     ime.mode = mode;
+    ime.frequentphrases = frequentphrases;
     for (auto _ : state) {
         std::memset(ime.code, 0, 8);
         std::memcpy(ime.code, before.data(), before.size());
@@ -41,6 +43,11 @@ void BM_pinyinletter_a(benchmark::State& state) { typeletter(state, pyinput::pin
 void BM_pinyinletter_zhon_g(benchmark::State& state) { typeletter(state, pyinput::pinyin, "zhon", 'g'); }
 void BM_pinyinletter_sh_i(benchmark::State& state) { typeletter(state, pyinput::pinyin, "sh", 'i'); }
 void BM_pinyinletter_q_u(benchmark::State& state) { typeletter(state, pyinput::pinyin, "q", 'u'); }
+// The same with the phrases in dictionary order, found by a scan.
+void BM_pinyinletter_a_dictionaryorder(benchmark::State& state) { typeletter(state, pyinput::pinyin, "", 'a', false); }
+void BM_pinyinletter_zhon_g_dictionaryorder(benchmark::State& state) {
+    typeletter(state, pyinput::pinyin, "zhon", 'g', false);
+}
 // Wubi: a letter that completes a 4-letter code with several entries.
 void BM_wubiletter_aaa_a(benchmark::State& state) { typeletter(state, pyinput::wubi, "aaa", 'a'); }
 void BM_wubiletter_khk_h(benchmark::State& state) { typeletter(state, pyinput::wubi, "khk", 'h'); }
@@ -51,5 +58,7 @@ BENCHMARK(BM_pinyinletter_a)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_pinyinletter_zhon_g)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_pinyinletter_sh_i)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_pinyinletter_q_u)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_pinyinletter_a_dictionaryorder)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_pinyinletter_zhon_g_dictionaryorder)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_wubiletter_aaa_a)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_wubiletter_khk_h)->Unit(benchmark::kMicrosecond);
