@@ -11,3 +11,18 @@ extern const int inputchibufnumber;            // length of inputhanchibyte in c
 extern const unsigned char* const inputhzchi;  // points at inputhanchibyte
 extern const int inputhzchiindex[];            // byte offset of each entry's text, plus the total length as element inputhzchinumber
 extern const unsigned char inputhzchiwb[][8];  // wubi code of each entry
+
+// Phrase suggestions: the entries of two or more characters, each text once,
+// most frequent first (by the word's weight in the pinyin word list the
+// dictionaries are built from; equal weights in entry order).
+extern const int inputhzfreqnumber;    // number of such entries
+extern const int inputhzfreqorder[];   // the entries, most frequent first
+extern const int inputhzfreqstart[];   // per hanzi slot, where its list starts in inputhzfreqbychar; one extra element
+extern const int inputhzfreqbychar[];  // per hanzi, the positions in inputhzfreqorder of the phrases it starts, ascending
+
+// The hanzi slots: every lead byte 0xB0 to 0xF7 with every trail byte 0xA1 to 0xFE.
+constexpr int hanzislots = 72 * 94;
+inline int hanzislot(unsigned char lead, unsigned char trail) {
+  if (lead < 0xB0 || lead > 0xF7 || trail < 0xA1 || trail > 0xFE) return -1;
+  return (lead - 0xB0) * 94 + (trail - 0xA1);
+}

@@ -11,7 +11,8 @@ Outputs (see ime/inpywb.h and ime/inputchi.h for the table layouts):
 
   <out>/inpywb.cpp    every GB2312 hanzi, one row per pinyin reading, with its
                       full wubi code
-  <out>/inputchi.cpp  single characters and words with their wubi codes
+  <out>/inputchi.cpp  single characters and words with their wubi codes, and
+                      the words' order as suggestions, most frequent first
 
 tools/regenerate-dict.sh fetches the packages and runs this script; the output
 depends only on the two input files, so the same inputs give the same bytes.
@@ -258,6 +259,49 @@ def build_phrases(rows, wubi_full):
     return [key for key, _ in entries]
 
 
+def word_weights(rows):
+    """The weight of each word of two or more characters in the pinyin word
+    list: the sum over its rows, one row per reading."""
+    weights = {}
+    for text, _, weight in rows:
+        if len(text) >= 2:
+            weights[text] = weights.get(text, Fraction(0)) + weight
+    return weights
+
+
+HANZI_LEADS = range(0xB0, 0xF8)
+HANZI_TRAILS = range(0xA1, 0xFF)
+HANZI_SLOTS = len(HANZI_LEADS) * len(HANZI_TRAILS)
+
+
+def hanzi_slot(data):
+    """The place of a GB2312 hanzi, given as its two bytes, among all the
+    lead and trail bytes of the hanzi rows."""
+    return (data[0] - HANZI_LEADS[0]) * len(HANZI_TRAILS) + data[1] - HANZI_TRAILS[0]
+
+
+def build_suggestions(entries, weights):
+    """The phrase suggestions: the entries of two or more characters, each
+    text once (its first entry), most frequent first by the pinyin word
+    list's weight (a word it lacks weighs 0), equal weights in entry order.
+    Returns (order, start, bychar): order lists the entries so; for the
+    hanzi in slot s, bychar[start[s]:start[s + 1]] are the positions in
+    order of the phrases that start with it, ascending."""
+    first_entry = {}
+    for p, (text, _) in enumerate(entries):
+        if len(text) >= 2 and text not in first_entry:
+            first_entry[text] = p
+    order = sorted(first_entry.values(), key=lambda p: (-weights.get(entries[p][0], 0), p))
+    lists = [[] for _ in range(HANZI_SLOTS)]
+    for rank, p in enumerate(order):
+        lists[hanzi_slot(gb2312(entries[p][0][0]))].append(rank)
+    start, bychar = [0], []
+    for ranks in lists:
+        bychar.extend(ranks)
+        start.append(len(bychar))
+    return order, start, bychar
+
+
 # ---------------------------------------------------------------- writing
 
 def source_note(wubi_meta, pinyin_meta, which):
@@ -267,6 +311,10 @@ def source_note(wubi_meta, pinyin_meta, which):
         lines.append("// Wubi codes and words: %s %s (rime-data-wubi), LGPL-3.0;"
                      % (wubi_meta["name"], wubi_meta["version"]))
         lines.append("// word codes recomputed from the characters' full codes.")
+    if "frequency" in which:
+        lines.append("// Phrase frequencies: word weights of %s %s (rime-data-pinyin-simp),"
+                     % (pinyin_meta["name"], pinyin_meta["version"]))
+        lines.append("// Apache-2.0.")
     if "pinyin" in which:
         lines.append("// Pinyin readings: %s %s (rime-data-pinyin-simp), Apache-2.0;"
                      % (pinyin_meta["name"], pinyin_meta["version"]))
@@ -298,6 +346,16 @@ def emit_chars(hanzi, py, pyindex, wb, wbindex, note):
     out.append("const int keyinputpyindex[%d] = {\n%s\n};\n\n" % (n, wrap([str(k) for k in pyindex], 20)))
     out.append("const unsigned char keyinputwb[%d][8] = {\n%s\n};\n\n" % (n, slot_literals(wb, 16)))
     out.append("const int keyinputwbindex[%d] = {\n%s\n};\n" % (n, wrap([str(k) for k in wbindex], 20)))
+    return "".join(out)
+
+
+def emit_suggestions(order, start, bychar):
+    n = len(order)
+    out = ["\n// Phrase suggestions, most frequent first.\n"]
+    out.append("const int inputhzfreqnumber = %d;\n\n" % n)
+    out.append("const int inputhzfreqorder[%d] = {\n%s\n};\n\n" % (n, wrap([str(p) for p in order], 16)))
+    out.append("const int inputhzfreqstart[%d] = {\n%s\n};\n\n" % (len(start), wrap([str(v) for v in start], 16)))
+    out.append("const int inputhzfreqbychar[%d] = {\n%s\n};\n" % (n, wrap([str(r) for r in bychar], 16)))
     return "".join(out)
 
 
@@ -350,10 +408,12 @@ def generate(wubi_path, pinyin_path):
     wubi_full = full_codes(wubi)
     hanzi, py, pyindex, wb, wbindex = build_chars(wubi_full, readings(pinyin_all), all_gb2312_hanzi())
     entries = build_phrases(wubi, wubi_full)
+    order, start, bychar = build_suggestions(entries, word_weights(pinyin_all))
     return {
         "inpywb.cpp": emit_chars(hanzi, py, pyindex, wb, wbindex,
                                  source_note(wubi_meta, pinyin_meta, ("wubi", "pinyin"))),
-        "inputchi.cpp": emit_phrases(entries, source_note(wubi_meta, pinyin_meta, ("wubi",))),
+        "inputchi.cpp": emit_phrases(entries, source_note(wubi_meta, pinyin_meta, ("wubi", "frequency")))
+                        + emit_suggestions(order, start, bychar),
     }
 
 

@@ -36,9 +36,13 @@ public:
 };
 
 // The input method seen from the window manager: it records its events and,
-// like the real one, passes characters on.
+// in English at half width, passes characters on unchanged.
 class inputspy : public pyinput {
 public:
+    inputspy() {
+        mode = english;
+        quanjiao = false;
+    }
     std::vector<event> seen;
     bool keymouse(int type, int a, int b, int c, int d, int e) override {
         seen.push_back({type, a, b, c, d, e});

@@ -115,6 +115,27 @@ class Building(unittest.TestCase):
                                ("工艺", "aaan"), ("工", "aaa"), ("工", "aaaa"), ("式", "aad"),
                                ("跟踪", "khkh")])
 
+    def test_suggestions_most_frequent_first_each_text_once(self):
+        entries = [("工", "a"), ("工艺", "aaan"), ("工人", "aawu"), ("中国", "khlg"),
+                   ("工人", "aaww"), ("工程", "aatk"), ("中", "khk"), ("中间", "khuj")]
+        rows = [("工人", "gong ren", Fraction(30)), ("工程", "gong cheng", Fraction(50)),
+                ("中国", "zhong guo", Fraction(100)), ("中间", "zhong jian", Fraction(20)),
+                ("中间", "zhong jian", Fraction(30)), ("工", "gong", Fraction(999))]
+        weights = makedict.word_weights(rows)
+        self.assertEqual(weights["中间"], 50)    # one weight per reading, added
+        self.assertNotIn("工", weights)          # single characters are no suggestions
+        order, start, bychar = makedict.build_suggestions(entries, weights)
+        # 中国 100, 工程 50 and 中间 50 (entry order), 工人 30 (its first entry), 工艺 0.
+        self.assertEqual(order, [3, 5, 7, 2, 1])
+        self.assertEqual(len(start), 72 * 94 + 1)
+        gong = makedict.hanzi_slot(makedict.gb2312("工"))
+        zhong = makedict.hanzi_slot(makedict.gb2312("中"))
+        self.assertEqual(bychar[start[gong]:start[gong + 1]], [1, 3, 4])
+        self.assertEqual(bychar[start[zhong]:start[zhong + 1]], [0, 2])
+        self.assertEqual(start[-1], 5)
+        self.assertEqual(makedict.hanzi_slot(b"\xb0\xa1"), 0)
+        self.assertEqual(makedict.hanzi_slot(b"\xf7\xfe"), 72 * 94 - 1)
+
     def test_generate_is_deterministic_and_consistent(self):
         singles = "".join("%s\t%s\t10\n" % (c, code)
                           for c, code in zip(makedict.all_gb2312_hanzi(), self.codes()))
@@ -129,6 +150,8 @@ class Building(unittest.TestCase):
         self.assertIn("const int inputhzchinumber = 6764;", phrases)
         self.assertIn("const int inputhzchiindex[6765]", phrases)
         self.assertIn("const unsigned char inputhanchibyte[13530]", phrases)
+        self.assertIn("const int inputhzfreqnumber = 1;", phrases)
+        self.assertIn("const int inputhzfreqstart[6769]", phrases)
 
     @staticmethod
     def codes():

@@ -1,0 +1,64 @@
+// The input method's work behind one key, from the key to the redrawn input
+// bar: search, phrase suggestions and both candidate selectors drawn (the
+// copy to the framebuffer is not included).
+//   ./build/bench/zheditbench --benchmark_filter=letter
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/amybitmapwin.h"
+#include "ime/pyinput.h"
+#include "widgets/statusbar.h"
+
+namespace {
+
+constexpr int screenwidth = 1920, screenheight = 1080;
+
+// The typed code before the key and the letter that completes it.
+void typeletter(benchmark::State& state, int mode, const std::string& before, char letter,
+                bool frequentphrases = true) {
+    amybitmapwin win(screenwidth, screenheight);
+    mymapwin = &win;
+    myview::pmymap = &win.bmp;
+    statebar = nullptr;
+    pyinput ime;
+    pyinputview = &ime;
+    ime.mode = mode;
+    ime.frequentphrases = frequentphrases;
+    for (auto _ : state) {
+        std::memset(ime.code, 0, 8);
+        std::memcpy(ime.code, before.data(), before.size());
+        ime.keymouse(eventchar, letter, 0, 0, 0, 0);
+        benchmark::ClobberMemory();
+    }
+    if (std::strlen(ime.code) != before.size() + 1) state.SkipWithError("the letter did not extend the code");
+    pyinputview = nullptr;
+    mymapwin = nullptr;
+}
+
+// Pinyin: the first letter of a code, a letter in the middle of one and
+// the one that completes a common syllable.
+void BM_pinyinletter_a(benchmark::State& state) { typeletter(state, pyinput::pinyin, "", 'a'); }
+void BM_pinyinletter_zhon_g(benchmark::State& state) { typeletter(state, pyinput::pinyin, "zhon", 'g'); }
+void BM_pinyinletter_sh_i(benchmark::State& state) { typeletter(state, pyinput::pinyin, "sh", 'i'); }
+void BM_pinyinletter_q_u(benchmark::State& state) { typeletter(state, pyinput::pinyin, "q", 'u'); }
+// The same with the phrases in dictionary order, found by a scan.
+void BM_pinyinletter_a_dictionaryorder(benchmark::State& state) { typeletter(state, pyinput::pinyin, "", 'a', false); }
+void BM_pinyinletter_zhon_g_dictionaryorder(benchmark::State& state) {
+    typeletter(state, pyinput::pinyin, "zhon", 'g', false);
+}
+// Wubi: a letter that completes a 4-letter code with several entries.
+void BM_wubiletter_aaa_a(benchmark::State& state) { typeletter(state, pyinput::wubi, "aaa", 'a'); }
+void BM_wubiletter_khk_h(benchmark::State& state) { typeletter(state, pyinput::wubi, "khk", 'h'); }
+
+}  // namespace
+
+BENCHMARK(BM_pinyinletter_a)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_pinyinletter_zhon_g)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_pinyinletter_sh_i)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_pinyinletter_q_u)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_pinyinletter_a_dictionaryorder)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_pinyinletter_zhon_g_dictionaryorder)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_wubiletter_aaa_a)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_wubiletter_khk_h)->Unit(benchmark::kMicrosecond);
