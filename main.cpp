@@ -7,6 +7,7 @@
 
 #include "app/amybitmapwin.h"
 #include "ime/pyinput.h"
+#include "input/myconsole.h"
 #include "input/mykbhit.h"
 #include "widgets/mybutton.h"
 #include "widgets/statusbar.h"
@@ -72,6 +73,7 @@ int main(int, char**) {
 
     for (;;) {
         usleep(1000);
+        if (myconsole::poll()) mymapwin->draw();  // back on show: the whole frame again
         const int64_t code = keyboard.kbhit();
         if (code != 0) deliver(mymapwin, code);
         if (code == keycodef8) break;  // the editor saves here

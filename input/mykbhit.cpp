@@ -1,11 +1,27 @@
 #include "input/mykbhit.h"
 
+#include <signal.h>
+
 #include <csignal>
 #include <cstdlib>
 #include <exception>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
+
+#include "input/myconsole.h"
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
+#define ZHEDIT_SANITIZED 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) && !defined(ZHEDIT_SANITIZED)
+#define ZHEDIT_SANITIZED 1
+#endif
+#ifdef ZHEDIT_SANITIZED
+#include <sanitizer/common_interface_defs.h>
+#endif
 
 termios mykbhit::initial_settings;
 termios mykbhit::new_settings;
@@ -23,6 +39,29 @@ void restoreandend(int sig) {
     std::raise(sig);
 }
 
+// The faults and abort: what was there before (the default action, or a
+// sanitizer's report) runs once the terminal and console are back. A fault
+// returns to the faulting instruction and happens again; a signal that was
+// sent is sent again.
+constexpr int fatalsignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+struct sigaction beforefatal[sizeof fatalsignals / sizeof fatalsignals[0]];
+
+void restoreandfail(int sig, siginfo_t* info, void*) {
+    mykbhit::restoreterminal();
+    for (size_t i = 0; i < sizeof fatalsignals / sizeof fatalsignals[0]; ++i)
+        if (fatalsignals[i] == sig) sigaction(sig, &beforefatal[i], nullptr);
+    if (info == nullptr || info->si_code <= 0) raise(sig);
+}
+
+void catchfatalsignals() {
+    struct sigaction sa {};
+    sa.sa_sigaction = restoreandfail;
+    sa.sa_flags = SA_SIGINFO;
+    sigemptyset(&sa.sa_mask);
+    for (size_t i = 0; i < sizeof fatalsignals / sizeof fatalsignals[0]; ++i)
+        sigaction(fatalsignals[i], &sa, &beforefatal[i]);
+}
+
 }  // namespace
 
 mykbhit::mykbhit() : kbuf(new unsigned char[bufsize]()) {
@@ -36,6 +75,10 @@ mykbhit::mykbhit() : kbuf(new unsigned char[bufsize]()) {
     std::signal(SIGINT, ignore_sigint);
     std::signal(SIGTERM, restoreandend);
     std::signal(SIGHUP, restoreandend);
+    catchfatalsignals();
+#ifdef ZHEDIT_SANITIZED
+    __sanitizer_set_death_callback(restoreterminal);
+#endif
     // An error that nothing catches must not leave the console in raw mode.
     std::set_terminate([] {
         restoreterminal();
@@ -49,6 +92,7 @@ mykbhit::~mykbhit() {
 }
 
 void mykbhit::restoreterminal() {
+    myconsole::restore();
     if (terminalchanged) tcsetattr(0, TCSANOW, &initial_settings);
 }
 
