@@ -12,6 +12,8 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -221,5 +223,73 @@ TEST_F(consoletest, WithoutSwitchingStillGraphicsMode) {
     myconsole::restore();
     EXPECT_EQ(takelog(), (strings{"text"}));
 }
+
+// The ways out that end the process: the console is put back before it ends.
+// The child says so on its error output, which the death test matches.
+int announcingcontrol(int fd, unsigned long request, void* arg) {
+    static const char text[] = "console back in text mode\n";
+    if (request == KDSETMODE && reinterpret_cast<intptr_t>(arg) == KD_TEXT) {
+        ssize_t ignored = write(2, text, sizeof text - 1);
+        (void)ignored;
+    }
+    return fakecontrol(fd, request, arg);
+}
+
+using consoleDeathTest = consoletest;
+
+void startreader() {
+    myconsole::control = announcingcontrol;
+    static mykbhit* keyboard = new mykbhit;  // never ended: the way out is what is tested
+    (void)keyboard;
+    myconsole::take();
+}
+
+TEST_F(consoleDeathTest, AFaultPutsTheConsoleBackFirst) {
+    EXPECT_DEATH(
+        {
+            startreader();
+            volatile int* volatile nowhere = nullptr;
+            *nowhere = 1;
+        },
+        "console back in text mode");
+}
+
+TEST_F(consoleDeathTest, AbortAndUncaughtErrorsPutTheConsoleBack) {
+    EXPECT_DEATH(
+        {
+            startreader();
+            std::abort();
+        },
+        "console back in text mode");
+    EXPECT_DEATH(
+        {
+            startreader();
+            std::terminate();  // where an error that nothing catches ends
+        },
+        "console back in text mode");
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+#define ZHEDIT_TEST_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZHEDIT_TEST_ASAN 1
+#endif
+#endif
+
+#ifdef ZHEDIT_TEST_ASAN
+// The sanitizer's own end after its report also goes through the restore.
+TEST_F(consoleDeathTest, SanitizerReportPutsTheConsoleBack) {
+    EXPECT_DEATH(
+        {
+            startreader();
+            char* small = new char[4];
+            volatile char past = small[4 + (reinterpret_cast<intptr_t>(small) & 0)];
+            (void)past;
+            delete[] small;
+        },
+        "console back in text mode");
+}
+#endif
 
 }  // namespace
