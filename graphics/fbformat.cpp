@@ -34,7 +34,8 @@ fbformat fbformat::fromdevice(const fb_fix_screeninfo& fixed, const fb_var_scree
     f.blue = fieldof(variable.blue);
     f.transp = fieldof(variable.transp);
     long long line = fixed.line_length;
-    if (line == 0) line = (long long)variable.xres_virtual * (f.bitsperpixel / 8);
+    const uint32_t virtualwidth = variable.xres_virtual != 0 ? variable.xres_virtual : variable.xres;
+    if (line == 0) line = (long long)virtualwidth * (f.bitsperpixel / 8);
     f.linelength = line > INT_MAX ? INT_MAX : int(line);
     return f;
 }

@@ -53,7 +53,12 @@ void restoreandfail(int sig, siginfo_t* info, void*) {
     if (info == nullptr || info->si_code <= 0) raise(sig);
 }
 
+// Once per process: a second reader must not take the first one's handler
+// for what was there before.
 void catchfatalsignals() {
+    static bool caught = false;
+    if (caught) return;
+    caught = true;
     struct sigaction sa {};
     sa.sa_sigaction = restoreandfail;
     sa.sa_flags = SA_SIGINFO;
