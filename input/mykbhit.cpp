@@ -20,6 +20,8 @@
 #define ZHEDIT_SANITIZED 1
 #endif
 #ifdef ZHEDIT_SANITIZED
+#include <dlfcn.h>
+#include <link.h>
 #include <sanitizer/common_interface_defs.h>
 #endif
 
@@ -55,6 +57,28 @@ void restoreandfail(int sig, siginfo_t* info, void*) {
 
 // Once per process: a second reader must not take the first one's handler
 // for what was there before.
+#ifdef ZHEDIT_SANITIZED
+// A sanitizer's report ends the process without a signal. Each sanitizer
+// runtime that is loaded keeps its own death callback (with GCC the address
+// and the undefined-behaviour sanitizers are two libraries), so every one of
+// them gets it, not only the one the plain call reaches.
+int setdeathcallback(dl_phdr_info* info, size_t, void*) {
+    const char* name = info->dlpi_name != nullptr && info->dlpi_name[0] != '\0' ? info->dlpi_name : nullptr;
+    void* lib = dlopen(name, RTLD_LAZY | RTLD_NOLOAD);
+    if (lib == nullptr) return 0;
+    using setter = void (*)(void (*)());
+    if (auto set = reinterpret_cast<setter>(dlsym(lib, "__sanitizer_set_death_callback")))
+        set(mykbhit::restoreterminal);
+    dlclose(lib);
+    return 0;
+}
+
+void catchsanitizerend() {
+    __sanitizer_set_death_callback(mykbhit::restoreterminal);
+    dl_iterate_phdr(setdeathcallback, nullptr);
+}
+#endif
+
 void catchfatalsignals() {
     static bool caught = false;
     if (caught) return;
@@ -82,7 +106,7 @@ mykbhit::mykbhit() : kbuf(new unsigned char[bufsize]()) {
     std::signal(SIGHUP, restoreandend);
     catchfatalsignals();
 #ifdef ZHEDIT_SANITIZED
-    __sanitizer_set_death_callback(restoreterminal);
+    catchsanitizerend();
 #endif
     // An error that nothing catches must not leave the console in raw mode.
     std::set_terminate([] {
