@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
+
+#include "fuzz/fbformatfuzz.h"
 
 namespace {
 
@@ -279,6 +283,38 @@ TEST(FbFormat, StopsAtAFailedWriteAndRefusesAMismatchedBitmap) {
     fbformat needsstaging = withfields(format32(8, 6), 16, {11, 5}, {5, 6}, {0, 5});
     EXPECT_FALSE(copytodevice(b, needsstaging, nullptr, memdevice::put, &d2));
     EXPECT_TRUE(d2.writes.empty());
+}
+
+// The fuzz target's checks over random screen information, skewed towards
+// the depths and fields devices report so that most of it is supported.
+TEST(FbFormat, RandomDeviceInformationIsCopiedInBounds) {
+    std::mt19937 random(4242);
+    auto pick = [&](uint32_t n) { return uint32_t(random() % n); };
+    int supported = 0;
+    for (int i = 0; i < 3000; ++i) {
+        fb_fix_screeninfo fixed{};
+        fb_var_screeninfo var{};
+        const uint32_t depths[] = {8, 16, 24, 32, pick(40)};
+        var.bits_per_pixel = depths[pick(5)];
+        var.xres = 1 + pick(63);
+        var.yres = 1 + pick(63);
+        var.xres_virtual = var.xres + pick(8);
+        var.yres_virtual = pick(4) == 0 ? 0 : var.yres + pick(70);
+        var.xoffset = pick(4) == 0 ? pick(10) : 0;
+        var.yoffset = pick(3) == 0 ? pick(70) : 0;
+        var.vmode = pick(4) == 0 ? FB_VMODE_YWRAP : 0;
+        for (fb_bitfield* f : {&var.red, &var.green, &var.blue, &var.transp}) {
+            f->length = pick(10);
+            f->offset = pick(var.bits_per_pixel + 2);
+        }
+        fixed.line_length = pick(3) == 0 ? 0 : var.xres_virtual * var.bits_per_pixel / 8 + pick(3) * pick(16);
+        unsigned char bytes[sizeof fixed + sizeof var];
+        std::memcpy(bytes, &fixed, sizeof fixed);
+        std::memcpy(bytes + sizeof fixed, &var, sizeof var);
+        checkfbformat(bytes, sizeof bytes);
+        supported += fbformat::fromdevice(fixed, var).supported();
+    }
+    EXPECT_GT(supported, 200) << "too few supported formats to tell anything";
 }
 
 }  // namespace
