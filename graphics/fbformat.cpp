@@ -70,14 +70,24 @@ size_t fbformat::stagingsize() const {
 }
 
 // Device pixels are stored lowest byte first, as on the little-endian
-// machines these consoles run on.
+// machines these consoles run on. The pixel size is a constant here so that
+// each pixel's bytes go out together.
+template <int bytes>
+void convertpixels(const fbformat& f, bool alpha, const unsigned char* from, int count, unsigned char* to) {
+    for (int x = 0; x < count; ++x, from += 4, to += bytes) {
+        uint32_t v = place(from[2], f.red) | place(from[1], f.green) | place(from[0], f.blue);
+        if (alpha) v |= place(from[3], f.transp);
+        for (int b = 0; b < bytes; ++b) to[b] = static_cast<unsigned char>(v >> (8 * b));
+    }
+}
+
 void fbformat::convertrow(const unsigned char* from, int count, unsigned char* to) const {
-    const int bytes = bytesperpixel();
     const bool alpha = fieldfits(transp, bitsperpixel);
-    for (int x = 0; x < count; ++x, from += 4) {
-        uint32_t v = place(from[2], red) | place(from[1], green) | place(from[0], blue);
-        if (alpha) v |= place(from[3], transp);
-        for (int b = 0; b < bytes; ++b) *to++ = static_cast<unsigned char>(v >> (8 * b));
+    switch (bytesperpixel()) {
+    case 2: convertpixels<2>(*this, alpha, from, count, to); break;
+    case 3: convertpixels<3>(*this, alpha, from, count, to); break;
+    case 4: convertpixels<4>(*this, alpha, from, count, to); break;
+    default: break;
     }
 }
 
