@@ -9,11 +9,12 @@
 // `device` block and then the whole device memory as the program left it.
 //
 // Writer protocol (one writer, the program under test): for every write() on
-// the framebuffer it makes `seq` odd, copies the bytes, makes `seq` even again
-// and then publishes the new `frames` count with a release store. A reader that
-// loads `frames` (acquire) sees every pixel of that frame; a reader that copies
-// the pixels while the program may still be drawing takes `seq` before and after
-// the copy and retries when it changed or was odd.
+// the framebuffer it makes `seq` odd, copies the bytes (and decodes the rows
+// they touched), makes `seq` even again and then publishes the `frames` count
+// with a release store. A reader that loads `frames` (acquire) sees every
+// pixel of that frame; a reader that copies the pixels while the program may
+// still be drawing takes `seq` before and after the copy and retries when it
+// changed or was odd.
 #ifndef ZHEDIT_TESTS_E2E_VFBFORMAT_H
 #define ZHEDIT_TESTS_E2E_VFBFORMAT_H
 
@@ -29,8 +30,8 @@ struct header {
   std::uint64_t magic;      // stored last when the file is set up (release)
   std::uint32_t width;      // screen size reported to the program
   std::uint32_t height;
-  std::uint32_t frames;     // write() calls on the framebuffer so far
-  std::uint32_t badwrites;  // of those, writes that were not one whole frame from byte 0
+  std::uint32_t frames;     // frames copied so far: writes that reached the last visible byte
+  std::uint32_t badwrites;  // writes that touched bytes outside the visible area
   std::uint32_t seq;        // odd while a write is being copied
   std::uint32_t opens;      // successful opens of "/dev/fb0"
   std::uint32_t reserved[8];
