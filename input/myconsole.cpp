@@ -28,7 +28,7 @@ volatile sig_atomic_t acquirepending = 0;
 void onrelease(int) { releasepending = 1; }
 void onacquire(int) { acquirepending = 1; }
 
-void *asarg(long v) { return reinterpret_cast<void*>(intptr_t(v)); }
+void* asarg(long v) { return reinterpret_cast<void*>(intptr_t(v)); }
 
 // This terminal's number, 0 when it cannot be told.
 int ownnumber() {
@@ -78,7 +78,8 @@ void myconsole::take() {
     int mode = KD_TEXT;
     if (control(0, KDGETMODE, &mode) != 0) return;  // no virtual terminal
     takeswitching();
-    // Before this, a switch away could not have been noticed.
+    // Asked only now, so that a switch in between still sends its signal.
+    // Without switching no acquire would ever come: the terminal counts as shown.
     if (switchingtaken && !onshow()) shown = 0;
     foundmode = mode;
     if (control(0, KDSETMODE, asarg(KD_GRAPHICS)) == 0) modetaken = 1;

@@ -55,8 +55,6 @@ void restoreandfail(int sig, siginfo_t* info, void*) {
     if (info == nullptr || info->si_code <= 0) raise(sig);
 }
 
-// Once per process: a second reader must not take the first one's handler
-// for what was there before.
 #ifdef ZHEDIT_SANITIZED
 // A sanitizer's report ends the process without a signal. Each sanitizer
 // runtime that is loaded keeps its own death callback (with GCC the address
@@ -79,6 +77,8 @@ void catchsanitizerend() {
 }
 #endif
 
+// Once per process: a second reader must not take the first one's handler
+// for what was there before.
 void catchfatalsignals() {
     static bool caught = false;
     if (caught) return;
