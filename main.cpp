@@ -11,6 +11,7 @@
 #include "app/startup.h"
 #include "clipboard/clipbd.h"
 #include "editor/editview.h"
+#include "input/myconsole.h"
 #include "input/mykbhit.h"
 
 // The clipboard of the previous run is loaded before main and written back
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
 
     for (;;) {
         usleep(1000);
+        if (myconsole::poll()) mymapwin->draw();  // back on show: the whole frame again
         const int64_t code = keyboard.kbhit();
         if (code != 0) deliver(mymapwin, code);
         if (code == keycodef8) {

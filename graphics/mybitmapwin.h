@@ -1,6 +1,8 @@
 // The bridge between the screen bitmap and the Linux framebuffer device: opens
-// /dev/fb0, sizes the bitmap to the screen and copies the pixels to it.
+// it (/dev/fb0, or the device named by FRAMEBUFFER), sizes the bitmap to the
+// screen and copies the pixels to it in the device's own format.
 #pragma once
+#include "graphics/fbformat.h"
 #include "graphics/mybitmap.h"
 
 class mybitmapwin {
@@ -10,8 +12,11 @@ public:
     int h = 800;
     int fd = -1;
     int pixnum = 800 * 800;
+    fbformat format;                   // how the device lays out its pixels
+    unsigned char* staging = nullptr;  // the converted frame, for devices that need one
 
-    // Opens the device; ends the process with status 1, 2 or 3 when it cannot.
+    // Opens the device; ends the process with status 1, 2 or 3 when it cannot
+    // or cannot show the bitmap. Then the console goes into graphics mode.
     mybitmapwin();
     // A window of the given size with no device behind it (draw does nothing),
     // for drawing tests and tools.
@@ -20,5 +25,6 @@ public:
     mybitmapwin(const mybitmapwin&) = delete;
     mybitmapwin& operator=(const mybitmapwin&) = delete;
 
+    // Copies the bitmap to the device, unless the console is switched away.
     virtual void draw();
 };

@@ -29,8 +29,10 @@ public:
     // takes (at least 1 when len > 0). Positions past len read as zero.
     static int64_t parsekey(const unsigned char* pending, int len, int& used);
 
-    // Puts the terminal back as it was found, if a reader changed it. Safe in
-    // a signal handler. Every way out of the program goes through it.
+    // Puts the terminal back as it was found, if a reader changed it, and the
+    // console modes (myconsole). Safe in a signal handler. Every way out of
+    // the program goes through it: the destructor, leavenow, an uncaught
+    // exception, SIGTERM and SIGHUP, the fatal signals and a sanitizer's end.
     static void restoreterminal();
     // Ends the process at once (no exit handlers) after restoring the terminal.
     [[noreturn]] static void leavenow(int status);

@@ -66,6 +66,7 @@ echo "preview: screen in $png (F7 leaves, F8 saves and leaves)" >&2
 status=0
 (
     cd "$dir"
+    unset FRAMEBUFFER  # the virtual framebuffer answers for /dev/fb0 only
     ZHEDIT_VFB_SIZE=$size ZHEDIT_VFB_FRAME=$frame ZHEDIT_VFB_NOTIFY=$fifo ZHEDIT_VFB_CLIP=$dir/clip.txt \
         ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0 \
         LD_PRELOAD=$vfblib exec "$program" "$@"

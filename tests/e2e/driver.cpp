@@ -4,6 +4,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <linux/vt.h>
 #include <poll.h>
 #include <pty.h>
 #include <sched.h>
@@ -67,6 +68,12 @@ std::string describestatus(int st) {
 }
 
 const zhvfb::header* headerof(const void* map) { return static_cast<const zhvfb::header*>(map); }
+
+const zhvfb::device* deviceof(const void* map) {
+  const zhvfb::header* h = headerof(map);
+  return reinterpret_cast<const zhvfb::device*>(static_cast<const char*>(map) +
+                                                zhvfb::deviceoffset(h->width, h->height));
+}
 
 }  // namespace
 
@@ -158,7 +165,7 @@ bool session::launch() {
     std::size_t eq = kv.find('=');
     if (eq == std::string::npos) continue;
     std::string k = kv.substr(0, eq);
-    if (k.rfind("ZHEDIT_VFB_", 0) == 0) continue;
+    if (k.rfind("ZHEDIT_VFB_", 0) == 0 || k == "FRAMEBUFFER") continue;
     envmap[k] = kv.substr(eq + 1);
   }
   envmap["LD_PRELOAD"] = vfblibpath();
@@ -170,6 +177,17 @@ bool session::launch() {
   envmap[zhvfb::envnotify] = fifopath_;
   envmap[zhvfb::envclip] = clippath_;
   if (!opt_.fail.empty()) envmap[zhvfb::envfail] = opt_.fail;
+  envmap[zhvfb::envdevice] = opt_.device;
+  envmap[zhvfb::envbpp] = std::to_string(opt_.bitsperpixel);
+  if (!opt_.fields.empty()) envmap[zhvfb::envfields] = opt_.fields;
+  if (opt_.linelength > 0) envmap[zhvfb::envline] = std::to_string(opt_.linelength);
+  if (opt_.virtualwidth > 0 && opt_.virtualheight > 0)
+    envmap[zhvfb::envvirtual] = std::to_string(opt_.virtualwidth) + "x" + std::to_string(opt_.virtualheight);
+  if (opt_.xoffset > 0 || opt_.yoffset > 0)
+    envmap[zhvfb::envoffset] = std::to_string(opt_.xoffset) + "," + std::to_string(opt_.yoffset);
+  if (opt_.shortwrite > 0) envmap[zhvfb::envshortwrite] = std::to_string(opt_.shortwrite);
+  if (!opt_.console.empty()) envmap[zhvfb::envconsole] = opt_.console;
+  if (opt_.framebuffer) envmap["FRAMEBUFFER"] = *opt_.framebuffer;
   for (const auto& [k, v] : opt_.env) envmap[k] = v;
   std::vector<std::string> envstrings;
   for (const auto& [k, v] : envmap) envstrings.push_back(k + "=" + v);
@@ -239,8 +257,9 @@ void session::mapframes() {
     void* m = mmap(nullptr, len, PROT_READ, MAP_SHARED, fd, 0);
     if (m != MAP_FAILED) {
       const zhvfb::header* h = headerof(m);
+      std::size_t devat = zhvfb::deviceoffset(h->width, h->height);
       bool ok = __atomic_load_n(&h->magic, __ATOMIC_ACQUIRE) == zhvfb::magic &&
-                len == zhvfb::pixeloffset + static_cast<std::size_t>(h->width) * h->height * 4;
+                len >= devat + sizeof(zhvfb::device) && len == devat + sizeof(zhvfb::device) + deviceof(m)->memsize;
       if (ok) {
         map_ = m;
         maplen_ = len;
@@ -265,7 +284,7 @@ frame session::lastframe() const {
   const zhvfb::header* h = headerof(map_);
   f.width = static_cast<int>(h->width);
   f.height = static_cast<int>(h->height);
-  std::size_t bytes = maplen_ - zhvfb::pixeloffset;
+  std::size_t bytes = static_cast<std::size_t>(h->width) * h->height * 4;
   const std::uint8_t* src = static_cast<const std::uint8_t*>(map_) + zhvfb::pixeloffset;
   // The program may be copying a frame right now: retry until a copy was not
   // overlapped by a write. A program that died inside a write leaves the
@@ -385,6 +404,56 @@ bool session::kill(int sig) {
   return true;
 }
 
+consolestate session::console() const {
+  consolestate c;
+  const_cast<session*>(this)->mapframes();
+  if (map_ == nullptr) return c;
+  const zhvfb::device* d = deviceof(map_);
+  c.kdmode = __atomic_load_n(&d->kdmode, __ATOMIC_ACQUIRE);
+  c.vtmode = __atomic_load_n(&d->vtmode, __ATOMIC_ACQUIRE);
+  c.relsig = d->relsig;
+  c.acqsig = d->acqsig;
+  c.releases = __atomic_load_n(&d->releases, __ATOMIC_ACQUIRE);
+  c.acquires = __atomic_load_n(&d->acquires, __ATOMIC_ACQUIRE);
+  return c;
+}
+
+bool session::waitconsole(const char* what, bool (*done)(const consolestate&, unsigned), unsigned before) {
+  auto deadline = std::chrono::steady_clock::now() + opt_.timeout;
+  for (;;) {
+    drain();
+    if (done(console(), before)) return true;
+    if (!running() || reap(false)) return fail(std::string("the program ended while waiting for ") + what);
+    if (std::chrono::steady_clock::now() > deadline) return fail(std::string("timed out waiting for ") + what);
+    usleep(1000);
+  }
+}
+
+bool session::waitswitching() {
+  return waitconsole("the switching mode", [](const consolestate& c, unsigned) { return c.vtmode == VT_PROCESS; }, 0);
+}
+
+bool session::switchaway() {
+  if (!waitswitching()) return false;
+  consolestate c = console();
+  if (!kill(c.relsig)) return false;
+  return waitconsole("the release", [](const consolestate& n, unsigned b) { return n.releases > b; }, c.releases);
+}
+
+bool session::switchback() {
+  if (!waitswitching()) return false;
+  consolestate c = console();
+  unsigned n = frames();
+  if (n != expected_)
+    return fail("before switching back the program had copied " + std::to_string(n) + " frames, expected " +
+                std::to_string(expected_));
+  if (!kill(c.acqsig)) return false;
+  if (!waitconsole("the acquire", [](const consolestate& s, unsigned b) { return s.acquires > b; }, c.acquires))
+    return false;
+  expected_ += 1;
+  return waitfor(expected_, 0);
+}
+
 bool session::terminal(termios& now) const { return master_ >= 0 && tcgetattr(master_, &now) == 0; }
 
 result session::finish() {
@@ -443,6 +512,11 @@ result session::finish() {
     r.frames = __atomic_load_n(&h->frames, __ATOMIC_ACQUIRE);
     r.badwrites = __atomic_load_n(&h->badwrites, __ATOMIC_ACQUIRE);
     r.opens = __atomic_load_n(&h->opens, __ATOMIC_ACQUIRE);
+    const zhvfb::device* d = deviceof(map_);
+    r.writes = __atomic_load_n(&d->writes, __ATOMIC_ACQUIRE);
+    const std::uint8_t* mem = reinterpret_cast<const std::uint8_t*>(d + 1);
+    r.device.assign(mem, mem + d->memsize);
+    r.console = console();
   }
   r.before = before_;
   r.after = after_;

@@ -69,7 +69,9 @@ inline const std::string Nul = std::string(1, '\0');
 }  // namespace keys
 
 // One screen as the program last copied it: width*height pixels of 4 bytes
-// (blue, green, red, alpha), rows top-down.
+// (blue, green, red, alpha), rows top-down. On a device of another format the
+// pixels are decoded from its memory, each colour field's bits at the top of
+// its byte (vfbformat.h).
 struct frame {
   int width = 0;
   int height = 0;
@@ -89,7 +91,29 @@ struct options {
   std::optional<std::string> clipboard;       // contents of the clipboard file at start
   std::optional<std::string> clipboardlink;   // or: the clipboard file is a symbolic link to this file of "work/"
   std::map<std::string, std::string> env;     // extra environment for the program
+  // The device's format (vfbformat.h); zero or empty means the default.
+  int bitsperpixel = 32;
+  std::string fields;                         // "offset:length" of red, green, blue[, transparency]
+  int linelength = 0;                         // bytes per device row
+  int virtualwidth = 0;                       // virtual resolution
+  int virtualheight = 0;
+  int xoffset = 0;                            // panning offset
+  int yoffset = 0;
+  int shortwrite = 0;                         // the device takes at most this many bytes per write
+  std::string device = "/dev/fb0";            // the path the framebuffer answers to
+  std::optional<std::string> framebuffer;     // FRAMEBUFFER for the program; never inherited
+  std::string console;                        // "active" or "inactive": standard input is a virtual terminal
   std::chrono::milliseconds timeout{60000};   // safety net for every wait
+};
+
+// The virtual terminal the framebuffer library answers for (options::console).
+struct consolestate {
+  int kdmode = -1;          // KD_TEXT or KD_GRAPHICS; -1 when there is none
+  int vtmode = 0;           // VT_AUTO or VT_PROCESS
+  int relsig = 0;           // the signals asked for
+  int acqsig = 0;
+  unsigned releases = 0;    // switches acknowledged
+  unsigned acquires = 0;
 };
 
 struct result {
@@ -102,8 +126,11 @@ struct result {
   std::optional<std::string> clipboard;      // the redirected clipboard file, if it exists
   frame last;               // the last frame copied to the framebuffer
   unsigned frames = 0;      // frame copies in all
-  unsigned badwrites = 0;   // framebuffer writes that were not one whole frame from byte 0
+  unsigned badwrites = 0;   // framebuffer writes that touched bytes outside the visible area
   unsigned opens = 0;       // opens of the framebuffer
+  unsigned writes = 0;      // write() calls on the framebuffer
+  std::vector<std::uint8_t> device;  // the device memory as the program left it
+  consolestate console;
   termios before{};         // terminal settings before the program started
   termios after{};          // and after it ended
   bool haveafter = false;
@@ -136,6 +163,14 @@ class session {
   bool waitframes(unsigned count);
   // Sends a signal to the program.
   bool kill(int sig);
+  // On a console (options::console): the user switches to another terminal;
+  // waits until the program acknowledged the release.
+  bool switchaway();
+  // And back: waits for the acknowledgement and the one frame it copies.
+  bool switchback();
+  // Waits until the program has taken part in switching (VT_PROCESS).
+  bool waitswitching();
+  consolestate console() const;
   // The terminal settings as they are now (while the program runs).
   bool terminal(termios& now) const;
   // Waits for the program to end and collects the result. The session is
@@ -159,6 +194,7 @@ class session {
   void drain();
   bool reap(bool block);
   bool waitfor(unsigned count, unsigned slack);
+  bool waitconsole(const char* what, bool (*done)(const consolestate&, unsigned), unsigned before);
   void cleanup();
 
   options opt_;

@@ -130,6 +130,7 @@ TEST(Foundation, PrintsTheScreenSizeAndDrawsAtThatSize) {
     EXPECT_EQ(r.last.height, sz[1]);
     EXPECT_EQ(r.opens, 1u);
     EXPECT_EQ(r.badwrites, 0u) << "every copy is one write of the whole screen from byte 0";
+    EXPECT_EQ(r.writes, r.frames);
   }
 }
 

@@ -3,14 +3,23 @@
 // answers the program's framebuffer calls itself:
 //
 //   open/openat("/dev/fb0")    a real descriptor of /dev/null, remembered as the screen
-//   ioctl FBIOGET_FSCREENINFO  32 bpp true colour, line_length = width*4
-//   ioctl FBIOGET_VSCREENINFO  xres/yres from ZHEDIT_VFB_SIZE ("WxH", default 1024x768)
-//   lseek, write               the screen's position and contents, kept in the frame
-//                              file ZHEDIT_VFB_FRAME (layout in vfbformat.h)
+//                              (ZHEDIT_VFB_DEVICE names another path; any other
+//                              /dev/fb* fails, so no run reaches a real device)
+//   ioctl FBIOGET_FSCREENINFO  line_length, memory size, true colour from 16 bits up
+//   ioctl FBIOGET_VSCREENINFO  xres/yres from ZHEDIT_VFB_SIZE ("WxH", default 1024x768),
+//                              depth, colour fields, virtual size and panning offset
+//                              from the ZHEDIT_VFB_* variables of vfbformat.h
+//                              (default 32 bits, blue green red alpha, rows of width*4)
+//   lseek, write               the device memory, kept in the frame file
+//                              ZHEDIT_VFB_FRAME with the visible screen decoded
+//                              to 32 bits (layout in vfbformat.h)
 //   close                      forgets the screen descriptor
 //
 // ZHEDIT_VFB_FAIL=open|fixed|variable makes the open or one of the two
-// ioctls fail. ZHEDIT_VFB_NOTIFY names a FIFO that gets one byte after each
+// ioctls fail. ZHEDIT_VFB_SHORTWRITE=N makes every write take at most N
+// bytes. ZHEDIT_VFB_CONSOLE=active|inactive makes standard input answer the
+// console requests (graphics mode, terminal switching) as a virtual terminal
+// on show or not, recording them in the frame file. ZHEDIT_VFB_NOTIFY names a FIFO that gets one byte after each
 // frame so that a waiting reader can poll it. ZHEDIT_VFB_CLIP redirects the
 // clipboard file "//tmp//clip.txt" (any spelling of /tmp/clip.txt) for fopen
 // and open; when it is unset those calls are left alone.
@@ -26,6 +35,8 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <linux/fb.h>
+#include <linux/kd.h>
+#include <linux/vt.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -33,6 +44,7 @@
 #include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -73,8 +85,6 @@ closefn realclose() { static closefn f = nextdef<closefn>("close"); return f; }
 fopenfn realfopen() { static fopenfn f = nextdef<fopenfn>("fopen"); return f; }
 fopenfn realfopen64() { static fopenfn f = nextdef<fopenfn>("fopen64"); return f; }
 
-const char fbpath[] = "/dev/fb0";
-
 // --- configuration --------------------------------------------------------
 
 bool failis(const char* what) {
@@ -82,24 +92,47 @@ bool failis(const char* what) {
   return v != nullptr && strcmp(v, what) == 0;
 }
 
+// Two numbers "A<sep>B" from a variable, each from 0 to 16384; false when it
+// is unset, and a complaint when it is malformed.
+bool envpair(const char* name, char sep, long& a, long& b) {
+  const char* v = getenv(name);
+  if (v == nullptr || *v == '\0') return false;
+  char* end = nullptr;
+  errno = 0;
+  long pa = strtol(v, &end, 10);
+  if (errno == 0 && end != v && *end == sep) {
+    const char* bs = end + 1;
+    long pb = strtol(bs, &end, 10);
+    if (errno == 0 && end != bs && *end == '\0' && pa >= 0 && pa <= 16384 && pb >= 0 && pb <= 16384) {
+      a = pa;
+      b = pb;
+      return true;
+    }
+  }
+  fprintf(stderr, "zheditvfb: %s=\"%s\" is not two numbers separated by '%c', ignored\n", name, v, sep);
+  return false;
+}
+
+long envnumber(const char* name, long fallback, long lo, long hi) {
+  const char* v = getenv(name);
+  if (v == nullptr || *v == '\0') return fallback;
+  char* end = nullptr;
+  errno = 0;
+  long n = strtol(v, &end, 10);
+  if (errno == 0 && end != v && *end == '\0' && n >= lo && n <= hi) return n;
+  fprintf(stderr, "zheditvfb: %s=\"%s\" is out of range, using %ld\n", name, v, fallback);
+  return fallback;
+}
+
 void screensize(std::uint32_t& w, std::uint32_t& h) {
   w = 1024;
   h = 768;
-  const char* v = getenv(zhvfb::envsize);
-  if (v == nullptr || *v == '\0') return;
-  char* end = nullptr;
-  errno = 0;
-  long pw = strtol(v, &end, 10);
-  if (errno == 0 && end != v && *end == 'x') {
-    const char* hs = end + 1;
-    long ph = strtol(hs, &end, 10);
-    if (errno == 0 && end != hs && *end == '\0' && pw > 0 && pw <= 16384 && ph > 0 && ph <= 16384) {
-      w = static_cast<std::uint32_t>(pw);
-      h = static_cast<std::uint32_t>(ph);
-      return;
-    }
+  long pw = 0, ph = 0;
+  if (!envpair(zhvfb::envsize, 'x', pw, ph)) return;
+  if (pw > 0 && ph > 0) {
+    w = static_cast<std::uint32_t>(pw);
+    h = static_cast<std::uint32_t>(ph);
   }
-  fprintf(stderr, "zheditvfb: %s=\"%s\" is not WxH, using 1024x768\n", zhvfb::envsize, v);
 }
 
 // True when path names /tmp/clip.txt, however many slashes separate its parts.
@@ -123,17 +156,41 @@ const char* clipredirect(const char* path) {
 
 // --- the screen -----------------------------------------------------------
 
+struct field {
+  std::uint32_t offset = 0;
+  std::uint32_t length = 0;
+};
+
 struct screenstate {
   bool ready = false;
   std::uint32_t width = 0;
   std::uint32_t height = 0;
-  std::size_t bytes = 0;           // width*height*4
+  std::uint32_t bpp = 32;
+  field fields[4];                 // red, green, blue, transparency
+  std::size_t line = 0;            // bytes per device row
+  std::size_t xoffset = 0;
+  std::size_t yoffset = 0;
+  std::uint32_t vwidth = 0;
+  std::uint32_t vheight = 0;
+  std::size_t memsize = 0;         // device memory: line * vheight
+  std::size_t shortwrite = 0;      // 0: writes take everything that fits
   zhvfb::header* hdr = nullptr;    // the mapped frame file, or null without one
-  unsigned char* pixels = nullptr;
+  unsigned char* pixels = nullptr; // the visible screen decoded, in the frame file
+  unsigned char* mem = nullptr;    // the device memory, in the frame file
+  zhvfb::device local{};           // the device block when there is no frame file
+  zhvfb::device* dev = &local;
   int notifyfd = -1;
   std::uint32_t frames = 0;        // kept here too when there is no frame file
 };
 screenstate screen;
+
+const char* devicepath() {
+  const char* v = getenv(zhvfb::envdevice);
+  return (v != nullptr && *v != '\0') ? v : "/dev/fb0";
+}
+
+// Framebuffer paths other than ours fail, so that no test ever reaches a real device.
+bool isotherdevice(const char* path) { return strncmp(path, "/dev/fb", 7) == 0; }
 
 // Open descriptors of the screen and their file positions.
 constexpr int maxfds = 8;
@@ -156,24 +213,103 @@ fbfd* freeslot() {
   return nullptr;
 }
 
+void defaultfields(std::uint32_t bpp, field* f) {
+  if (bpp == 16) {
+    f[0] = {11, 5}, f[1] = {5, 6}, f[2] = {0, 5}, f[3] = {0, 0};
+  } else if (bpp == 24 || bpp == 32) {
+    f[0] = {16, 8}, f[1] = {8, 8}, f[2] = {0, 8}, f[3] = {bpp == 32 ? 24u : 0u, bpp == 32 ? 8u : 0u};
+  } else {
+    std::uint32_t l = bpp < 8 ? bpp : 8;
+    f[0] = {0, l}, f[1] = {0, l}, f[2] = {0, l}, f[3] = {0, 0};
+  }
+}
+
+// "off:len,off:len,off:len[,off:len]" for red, green, blue and transparency.
+void readfields(field* f) {
+  const char* v = getenv(zhvfb::envfields);
+  if (v == nullptr || *v == '\0') return;
+  field got[4];
+  int n = 0;
+  const char* p = v;
+  while (n < 4) {
+    char* end = nullptr;
+    unsigned long off = strtoul(p, &end, 10);
+    if (end == p || *end != ':') break;
+    p = end + 1;
+    unsigned long len = strtoul(p, &end, 10);
+    if (end == p || off > 31 || len > 32) break;
+    got[n++] = {static_cast<std::uint32_t>(off), static_cast<std::uint32_t>(len)};
+    p = end;
+    if (*p == '\0') break;
+    if (*p != ',') {
+      n = 0;
+      break;
+    }
+    ++p;
+  }
+  if (n < 3 || *p != '\0') {
+    fprintf(stderr, "zheditvfb: %s=\"%s\" is not offset:length for red, green, blue, ignored\n", zhvfb::envfields, v);
+    return;
+  }
+  for (int i = 0; i < 4; ++i) f[i] = i < n ? got[i] : field{};
+}
+
+void readformat() {
+  screensize(screen.width, screen.height);
+  screen.bpp = static_cast<std::uint32_t>(envnumber(zhvfb::envbpp, 32, 1, 32));
+  defaultfields(screen.bpp, screen.fields);
+  readfields(screen.fields);
+  long a = 0, b = 0;
+  screen.vwidth = screen.width;
+  screen.vheight = screen.height;
+  if (envpair(zhvfb::envvirtual, 'x', a, b) && a > 0 && b > 0) {
+    screen.vwidth = static_cast<std::uint32_t>(a);
+    screen.vheight = static_cast<std::uint32_t>(b);
+  }
+  if (envpair(zhvfb::envoffset, ',', a, b)) {
+    screen.xoffset = static_cast<std::size_t>(a);
+    screen.yoffset = static_cast<std::size_t>(b);
+  }
+  long defline = (static_cast<long>(screen.vwidth) * screen.bpp + 7) / 8;
+  screen.line = static_cast<std::size_t>(envnumber(zhvfb::envline, defline, 1, 1L << 20));
+  screen.memsize = screen.line * screen.vheight;
+  screen.shortwrite = static_cast<std::size_t>(envnumber(zhvfb::envshortwrite, 0, 0, 1L << 30));
+}
+
+void describedevice(zhvfb::device& d) {
+  d.bitsperpixel = screen.bpp;
+  d.linelength = static_cast<std::uint32_t>(screen.line);
+  d.xoffset = static_cast<std::uint32_t>(screen.xoffset);
+  d.yoffset = static_cast<std::uint32_t>(screen.yoffset);
+  d.virtualwidth = screen.vwidth;
+  d.virtualheight = screen.vheight;
+  d.memsize = static_cast<std::uint32_t>(screen.memsize);
+  d.kdmode = -1;
+}
+
 void setupscreen() {
   if (screen.ready) return;
   screen.ready = true;
-  screensize(screen.width, screen.height);
-  screen.bytes = static_cast<std::size_t>(screen.width) * screen.height * 4;
+  readformat();
+  describedevice(screen.local);
 
   const char* path = getenv(zhvfb::envframe);
   if (path != nullptr && *path != '\0') {
     int fd = realopen()(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd >= 0) {
-      std::size_t total = zhvfb::pixeloffset + screen.bytes;
+      std::size_t devat = zhvfb::deviceoffset(screen.width, screen.height);
+      std::size_t total = devat + sizeof(zhvfb::device) + screen.memsize;
       void* m = MAP_FAILED;
       if (ftruncate(fd, static_cast<off_t>(total)) == 0)
         m = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
       realclose()(fd);
       if (m != MAP_FAILED) {
+        unsigned char* base = static_cast<unsigned char*>(m);
         screen.hdr = static_cast<zhvfb::header*>(m);
-        screen.pixels = static_cast<unsigned char*>(m) + zhvfb::pixeloffset;
+        screen.pixels = base + zhvfb::pixeloffset;
+        screen.dev = reinterpret_cast<zhvfb::device*>(base + devat);
+        *screen.dev = screen.local;
+        screen.mem = base + devat + sizeof(zhvfb::device);
         screen.hdr->width = screen.width;
         screen.hdr->height = screen.height;
         __atomic_store_n(&screen.hdr->magic, zhvfb::magic, __ATOMIC_RELEASE);
@@ -219,16 +355,18 @@ bool answerable(const char* mode, void* arg) {
   return true;
 }
 
+fb_bitfield bitfield(const field& f) { return fb_bitfield{f.offset, f.length, 0}; }
+
 int screenioctl(unsigned long request, void* arg) {
   if (request == FBIOGET_FSCREENINFO) {
     if (!answerable("fixed", arg)) return -1;
     fb_fix_screeninfo fix;
     memset(&fix, 0, sizeof fix);
     snprintf(fix.id, sizeof fix.id, "zheditvfb");
-    fix.smem_len = static_cast<std::uint32_t>(screen.bytes);
+    fix.smem_len = static_cast<std::uint32_t>(screen.memsize);
     fix.type = FB_TYPE_PACKED_PIXELS;
-    fix.visual = FB_VISUAL_TRUECOLOR;
-    fix.line_length = screen.width * 4;
+    fix.visual = screen.bpp >= 16 ? FB_VISUAL_TRUECOLOR : screen.bpp == 1 ? FB_VISUAL_MONO10 : FB_VISUAL_PSEUDOCOLOR;
+    fix.line_length = static_cast<std::uint32_t>(screen.line);
     fix.accel = FB_ACCEL_NONE;
     memcpy(arg, &fix, sizeof fix);
     return 0;
@@ -237,13 +375,17 @@ int screenioctl(unsigned long request, void* arg) {
     if (!answerable("variable", arg)) return -1;
     fb_var_screeninfo var;
     memset(&var, 0, sizeof var);
-    var.xres = var.xres_virtual = screen.width;
-    var.yres = var.yres_virtual = screen.height;
-    var.bits_per_pixel = 32;
-    var.blue = {0, 8, 0};
-    var.green = {8, 8, 0};
-    var.red = {16, 8, 0};
-    var.transp = {24, 8, 0};
+    var.xres = screen.width;
+    var.yres = screen.height;
+    var.xres_virtual = screen.vwidth;
+    var.yres_virtual = screen.vheight;
+    var.xoffset = static_cast<std::uint32_t>(screen.xoffset);
+    var.yoffset = static_cast<std::uint32_t>(screen.yoffset);
+    var.bits_per_pixel = screen.bpp;
+    var.red = bitfield(screen.fields[0]);
+    var.green = bitfield(screen.fields[1]);
+    var.blue = bitfield(screen.fields[2]);
+    var.transp = bitfield(screen.fields[3]);
     var.height = var.width = 0xFFFFFFFFu;  // physical size unknown
     var.vmode = FB_VMODE_NONINTERLACED;
     memcpy(arg, &var, sizeof var);
@@ -260,7 +402,7 @@ long long screenlseek(fbfd& f, long long offset, int whence) {
   else if (whence == SEEK_CUR)
     base = static_cast<long long>(f.pos);
   else if (whence == SEEK_END)
-    base = static_cast<long long>(screen.bytes);
+    base = static_cast<long long>(screen.memsize);
   else {
     errno = EINVAL;
     return -1;
@@ -278,28 +420,86 @@ long long screenlseek(fbfd& f, long long offset, int whence) {
   return to;
 }
 
+std::size_t bytesperpixel() { return (screen.bpp + 7) / 8; }
+std::size_t rowbytes() { return screen.width * bytesperpixel(); }
+std::size_t rowstart(std::size_t y) { return (screen.yoffset + y) * screen.line + screen.xoffset * bytesperpixel(); }
+
+// One colour field of a device pixel as an 8-bit channel: its bits at the top.
+unsigned char channel(std::uint32_t v, const field& f) {
+  if (f.length == 0) return 0;
+  std::uint32_t bits = f.length >= 32 ? v >> f.offset : (v >> f.offset) & ((1u << f.length) - 1);
+  return static_cast<unsigned char>(f.length >= 8 ? bits >> (f.length - 8) : bits << (8 - f.length));
+}
+
+// Visible row y of the device memory into the decoded pixels. Depths below 8
+// bits are not decoded (nothing can show them).
+void decoderow(std::size_t y) {
+  if (screen.pixels == nullptr || screen.bpp < 8) return;
+  std::size_t at = rowstart(y), bpp = bytesperpixel();
+  if (at + rowbytes() > screen.memsize) return;
+  unsigned char* out = screen.pixels + y * screen.width * 4;
+  for (std::size_t x = 0; x < screen.width; ++x, out += 4) {
+    const unsigned char* px = screen.mem + at + x * bpp;
+    std::uint32_t v = 0;
+    for (std::size_t b = 0; b < bpp; ++b) v |= static_cast<std::uint32_t>(px[b]) << (8 * b);
+    out[0] = channel(v, screen.fields[2]);
+    out[1] = channel(v, screen.fields[1]);
+    out[2] = channel(v, screen.fields[0]);
+    out[3] = screen.fields[3].length > 0 ? channel(v, screen.fields[3]) : 255;
+  }
+}
+
+// Decodes the visible rows that [pos, pos + n) touched.
+void decode(std::size_t pos, std::size_t n) {
+  if (n == 0 || screen.line == 0) return;
+  for (std::size_t r = pos / screen.line; r <= (pos + n - 1) / screen.line; ++r)
+    if (r >= screen.yoffset && r < screen.yoffset + screen.height) decoderow(r - screen.yoffset);
+}
+
+// Whether [pos, pos + n) lies inside the visible area: within one visible
+// row, or anywhere in it when the visible rows follow each other.
+bool visiblewrite(std::size_t pos, std::size_t n) {
+  if (n == 0 || screen.line == 0) return false;
+  if (screen.line == rowbytes() && screen.xoffset == 0) {
+    std::size_t start = rowstart(0);
+    return pos >= start && pos + n <= start + screen.height * screen.line;
+  }
+  std::size_t r = pos / screen.line;
+  if (r < screen.yoffset || r >= screen.yoffset + screen.height) return false;
+  std::size_t start = rowstart(r - screen.yoffset);
+  return pos >= start && pos + n <= start + rowbytes();
+}
+
 // Behaves like the framebuffer device: the bytes land at the position, a write
 // past the end is cut short (ENOSPC when nothing fits, EFBIG from beyond the end).
+// A frame is counted when a write reaches the last visible byte.
 ssize_t screenwrite(fbfd& f, const void* buf, size_t n) {
-  if (f.pos > screen.bytes) {
+  if (f.pos > screen.memsize) {
     errno = EFBIG;
     return -1;
   }
-  std::size_t room = screen.bytes - f.pos;
+  std::size_t room = screen.memsize - f.pos;
   std::size_t count = n < room ? n : room;
-  bool whole = f.pos == 0 && n == screen.bytes;
-  ++screen.frames;
+  if (screen.shortwrite > 0 && count > screen.shortwrite) count = screen.shortwrite;
+  std::size_t last = rowstart(screen.height - 1) + rowbytes() - 1;
+  bool completes = count > 0 && f.pos <= last && last < f.pos + count;
+  bool visible = visiblewrite(f.pos, n);
+  if (completes) ++screen.frames;
+  __atomic_add_fetch(&screen.dev->writes, 1, __ATOMIC_RELEASE);
   if (screen.hdr != nullptr) {
     zhvfb::header* h = screen.hdr;
     std::uint32_t s = __atomic_load_n(&h->seq, __ATOMIC_RELAXED);
     __atomic_store_n(&h->seq, s + 1, __ATOMIC_RELAXED);
     __atomic_thread_fence(__ATOMIC_RELEASE);
-    if (count > 0 && buf != nullptr) memcpy(screen.pixels + f.pos, buf, count);
+    if (count > 0 && buf != nullptr) {
+      memcpy(screen.mem + f.pos, buf, count);
+      decode(f.pos, count);
+    }
     __atomic_store_n(&h->seq, s + 2, __ATOMIC_RELEASE);
-    if (!whole) __atomic_add_fetch(&h->badwrites, 1, __ATOMIC_RELEASE);
+    if (!visible) __atomic_add_fetch(&h->badwrites, 1, __ATOMIC_RELEASE);
     __atomic_store_n(&h->frames, screen.frames, __ATOMIC_RELEASE);
   }
-  if (screen.notifyfd >= 0) {
+  if (completes && screen.notifyfd >= 0) {
     char one = 1;
     ssize_t r = realwrite()(screen.notifyfd, &one, 1);  // a full FIFO is fine: readers check the count
     (void)r;
@@ -312,18 +512,107 @@ ssize_t screenwrite(fbfd& f, const void* buf, size_t n) {
   return static_cast<ssize_t>(count);
 }
 
+// --- the console ------------------------------------------------------------
+
+// With ZHEDIT_VFB_CONSOLE set, standard input answers the console requests
+// as virtual terminal `consolenumber`, on show ("active") or not ("inactive").
+bool consoleon() {
+  const char* v = getenv(zhvfb::envconsole);
+  return v != nullptr && (strcmp(v, "active") == 0 || strcmp(v, "inactive") == 0);
+}
+
+bool consolerequest(unsigned long request) {
+  return request == KDGETMODE || request == KDSETMODE || request == VT_GETMODE || request == VT_SETMODE ||
+         request == VT_RELDISP || request == VT_GETSTATE || request == TIOCGDEV;
+}
+
+void setupconsole() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  setupscreen();
+  zhvfb::device* d = screen.dev;
+  d->vtmode = VT_AUTO;
+  d->active = strcmp(getenv(zhvfb::envconsole), "active") == 0 ? zhvfb::consolenumber : 1;
+  __atomic_store_n(&d->kdmode, KD_TEXT, __ATOMIC_RELEASE);
+}
+
+int consoleioctl(unsigned long request, void* arg) {
+  setupconsole();
+  zhvfb::device* d = screen.dev;
+  const long value = static_cast<long>(reinterpret_cast<intptr_t>(arg));
+  switch (request) {
+    case KDGETMODE:
+      *static_cast<int*>(arg) = __atomic_load_n(&d->kdmode, __ATOMIC_ACQUIRE);
+      return 0;
+    case KDSETMODE:
+      if (value != KD_TEXT && value != KD_GRAPHICS) break;
+      __atomic_store_n(&d->kdmode, static_cast<std::int32_t>(value), __ATOMIC_RELEASE);
+      return 0;
+    case VT_GETMODE: {
+      vt_mode m{};
+      m.mode = static_cast<char>(d->vtmode);
+      m.relsig = static_cast<short>(d->relsig);
+      m.acqsig = static_cast<short>(d->acqsig);
+      *static_cast<vt_mode*>(arg) = m;
+      return 0;
+    }
+    case VT_SETMODE: {
+      const vt_mode* m = static_cast<const vt_mode*>(arg);
+      if (m->mode != VT_AUTO && m->mode != VT_PROCESS) break;
+      d->relsig = m->relsig;
+      d->acqsig = m->acqsig;
+      __atomic_store_n(&d->vtmode, static_cast<std::int32_t>(m->mode), __ATOMIC_RELEASE);
+      return 0;
+    }
+    case VT_GETSTATE: {
+      vt_stat st{};
+      st.v_active = static_cast<unsigned short>(__atomic_load_n(&d->active, __ATOMIC_ACQUIRE));
+      st.v_state = static_cast<unsigned short>(1u << zhvfb::consolenumber);
+      *static_cast<vt_stat*>(arg) = st;
+      return 0;
+    }
+    case VT_RELDISP:
+      if (d->vtmode != VT_PROCESS) break;
+      if (value == VT_ACKACQ) {
+        __atomic_store_n(&d->active, zhvfb::consolenumber, __ATOMIC_RELEASE);
+        __atomic_add_fetch(&d->acquires, 1, __ATOMIC_RELEASE);
+      } else {
+        if (value != 0) __atomic_store_n(&d->active, 1u, __ATOMIC_RELEASE);
+        __atomic_add_fetch(&d->releases, 1, __ATOMIC_RELEASE);
+      }
+      return 0;
+    case TIOCGDEV:
+      *static_cast<unsigned*>(arg) = static_cast<unsigned>(makedev(4, zhvfb::consolenumber));
+      return 0;
+  }
+  errno = EINVAL;
+  return -1;
+}
+
 bool hasmode(int flags) {
   return (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE;
 }
 
+// The device path opens the screen; any other framebuffer device fails.
+int fbopen(const char* path, bool& handled) {
+  handled = path != nullptr && (strcmp(path, devicepath()) == 0 || isotherdevice(path));
+  if (!handled) return -1;
+  if (strcmp(path, devicepath()) == 0) return openscreen();
+  errno = ENOENT;
+  return -1;
+}
+
 int doopen(openfn real, const char* path, int flags, mode_t mode) {
-  if (path != nullptr && strcmp(path, fbpath) == 0) return openscreen();
-  return real(clipredirect(path), flags, mode);
+  bool handled = false;
+  int fd = fbopen(path, handled);
+  return handled ? fd : real(clipredirect(path), flags, mode);
 }
 
 int doopenat(openatfn real, int dirfd, const char* path, int flags, mode_t mode) {
-  if (path != nullptr && strcmp(path, fbpath) == 0) return openscreen();
-  return real(dirfd, clipredirect(path), flags, mode);
+  bool handled = false;
+  int fd = fbopen(path, handled);
+  return handled ? fd : real(dirfd, clipredirect(path), flags, mode);
 }
 
 }  // namespace
@@ -390,6 +679,7 @@ int ioctl(int fd, unsigned long request, ...) noexcept {
   void* arg = va_arg(ap, void*);
   va_end(ap);
   if (findfd(fd) != nullptr) return screenioctl(request, arg);
+  if (fd == 0 && consoleon() && consolerequest(request)) return consoleioctl(request, arg);
   return realioctl()(fd, request, arg);
 }
 

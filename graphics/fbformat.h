@@ -1,0 +1,63 @@
+// How a framebuffer device lays out its pixels (depth, colour fields, row
+// length, panning), and the copy of the screen bitmap into that layout. Pure
+// code on memory: the device layer (mybitmapwin) only passes the bytes on.
+#pragma once
+#include <linux/fb.h>
+
+#include <cstddef>
+
+#include "graphics/mybitmap.h"
+
+// One colour field of a device pixel: its lowest bit and how many bits it has.
+struct fbfield {
+    int offset = 0;
+    int length = 0;
+};
+
+struct fbformat {
+    int width = 0;          // visible pixels per row
+    int height = 0;         // visible rows
+    int bitsperpixel = 32;
+    int linelength = 0;     // bytes from one device row to the next
+    int xoffset = 0;        // panning: first visible column and row
+    int yoffset = 0;
+    int virtualheight = 0;  // rows of the virtual screen
+    bool ywrap = false;     // rows past the virtual screen wrap to its top
+    fbfield red{16, 8};
+    fbfield green{8, 8};
+    fbfield blue{0, 8};
+    fbfield transp{24, 8};
+
+    // The format a device reports; a line length of 0 means rows of the
+    // virtual width.
+    static fbformat fromdevice(const fb_fix_screeninfo& fixed, const fb_var_screeninfo& variable);
+
+    int bytesperpixel() const { return bitsperpixel / 8; }
+    // 16, 24 or 32 bits with colour fields of 1 to 8 bits inside the pixel,
+    // and rows long enough for the visible width.
+    bool supported() const;
+    // 32 bits in the bitmap's own byte order: pixels go out unconverted.
+    bool bitmaporder() const;
+    // The visible rows follow each other in device memory without a gap.
+    bool contiguous() const;
+    // Byte offset in the device of the first visible pixel of visible row y.
+    long long rowoffset(int y) const;
+    // Bytes one copy of the visible area needs when it is converted.
+    size_t stagingsize() const;
+    // count bitmap pixels (bytes blue, green, red, alpha) as device pixels:
+    // each 8-bit channel keeps its top bits, the alpha byte goes into the
+    // transparency field when there is one.
+    void convertrow(const unsigned char* from, int count, unsigned char* to) const;
+};
+
+// Where the copy goes: count bytes at a device offset. False stops the copy.
+using fbwriter = bool (*)(void* context, long long offset, const unsigned char* bytes, size_t count);
+
+// Copies the bitmap to a device of this format through write. The plain
+// device (bitmap order, rows of width*4 bytes, no panning) gets one write of
+// the bitmap's bytes at offset 0; a contiguous one gets one write of the
+// converted area; any other gets one write per row. staging holds
+// stagingsize() bytes and may be null when the format is in bitmap order.
+// False when a write failed (or the bitmap and format differ in size).
+bool copytodevice(const mybitmap& bmp, const fbformat& format, unsigned char* staging, fbwriter write,
+                  void* context);
