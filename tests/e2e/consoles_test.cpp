@@ -321,3 +321,36 @@ TEST(Consoles, StartedOnAnotherTerminal) {
 }
 
 }  // namespace
+
+namespace {
+
+// The editor's own ways out give the console back too: a file that cannot be
+// opened (status 11), and a hangup that first keeps the unsaved text.
+TEST(Consoles, EditorExitsRestoreTheConsole) {
+    {
+        zhe2e::options o;
+        o.console = "active";
+        o.args = {std::string(600, 'n')};
+        session s(o);
+        ASSERT_TRUE(s.launch()) << s.error();
+        result r = s.finish();
+        EXPECT_EQ(r.status, 11);
+        EXPECT_EQ(r.console.kdmode, KD_TEXT);
+        EXPECT_EQ(r.console.vtmode, VT_AUTO);
+    }
+    zhe2e::options o;
+    o.console = "active";
+    o.args = {"h.txt"};
+    session s(o);
+    ASSERT_TRUE(s.start()) << s.error();
+    ASSERT_TRUE(s.keys({keys::F1, "x"})) << s.error();
+    ASSERT_TRUE(s.kill(SIGHUP)) << s.error();
+    result r = s.finish();
+    EXPECT_TRUE(r.signaled);
+    EXPECT_EQ(r.files["h.txt.save"], "x");
+    EXPECT_EQ(r.console.kdmode, KD_TEXT);
+    EXPECT_EQ(r.console.vtmode, VT_AUTO);
+    EXPECT_TRUE(zhe2e::sametermios(r.before, r.after)) << zhe2e::termiosdiff(r.before, r.after);
+}
+
+}  // namespace
