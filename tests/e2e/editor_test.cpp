@@ -294,3 +294,25 @@ TEST(Editor, HelpAndVersionPrintAndLeaveTheTerminalAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+// The find pattern can be typed through the input method: "zhong" and space
+// commit 中 into the prompt, not into the text; English letters go there too.
+TEST(Editor, FindPatternTypedThroughTheInputMethod) {
+    zhe2e::options o;
+    o.args = {"f.txt"};
+    o.files["f.txt"] = "abc " + zhong + "x";
+    session s(o);
+    ASSERT_TRUE(s.start()) << s.error();
+    ASSERT_TRUE(s.keys({"\x06", keys::F1, "c", " ", keys::F1, "z", "h", "o", "n", "g", " ", keys::Enter,
+                        keys::Escape, keys::F4, keys::F7}))
+        << s.error();
+    result r = s.finish();
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.files["f.txt"], "abc " + zhong + "x");
+    ASSERT_TRUE(r.clipboard.has_value());
+    EXPECT_EQ(*r.clipboard, "c " + zhong + std::string(1, '\0')) << "the match was selected and copied";
+}
+
+}  // namespace

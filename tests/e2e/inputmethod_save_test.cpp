@@ -1,7 +1,4 @@
 // End-to-end tests of typing Chinese through the input method and saving it.
-// They need the editor to take the characters and save the file, so they are
-// kept disabled until it is built in; run them with
-// --gtest_also_run_disabled_tests.
 #include <gtest/gtest.h>
 
 #include <cstring>
