@@ -13,12 +13,10 @@
 
 namespace {
 
-constexpr int screenwidth = 1920, screenheight = 1080;
-
 // The typed code before the key and the letter that completes it.
 void typeletter(benchmark::State& state, int mode, const std::string& before, char letter,
                 bool frequentphrases = true) {
-    amybitmapwin win(screenwidth, screenheight);
+    amybitmapwin win(int(state.range(0)), int(state.range(1)));
     mymapwin = &win;
     myview::pmymap = &win.bmp;
     statebar = nullptr;
@@ -52,13 +50,40 @@ void BM_pinyinletter_zhon_g_dictionaryorder(benchmark::State& state) {
 void BM_wubiletter_aaa_a(benchmark::State& state) { typeletter(state, pyinput::wubi, "aaa", 'a'); }
 void BM_wubiletter_khk_h(benchmark::State& state) { typeletter(state, pyinput::wubi, "khk", 'h'); }
 
+// A page key: '.' shows the next page of "shi" (several dozen characters),
+// the code typed again untimed whenever the pages run out.
+void BM_pinyinpagekey(benchmark::State& state) {
+    amybitmapwin win(int(state.range(0)), int(state.range(1)));
+    mymapwin = &win;
+    myview::pmymap = &win.bmp;
+    statebar = nullptr;
+    pyinput ime;
+    pyinputview = &ime;
+    ime.mode = pyinput::pinyin;
+    int pages = 0;
+    for (auto _ : state) {
+        if (pages++ % 8 == 0) {
+            state.PauseTiming();
+            std::memset(ime.code, 0, 8);
+            std::memcpy(ime.code, "sh", 2);
+            ime.keymouse(eventchar, 'i', 0, 0, 0, 0);
+            state.ResumeTiming();
+        }
+        ime.keymouse(eventchar, '.', 0, 0, 0, 0);
+        benchmark::ClobberMemory();
+    }
+    pyinputview = nullptr;
+    mymapwin = nullptr;
+}
+
 }  // namespace
 
-BENCHMARK(BM_pinyinletter_a)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_pinyinletter_zhon_g)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_pinyinletter_sh_i)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_pinyinletter_q_u)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_pinyinletter_a_dictionaryorder)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_pinyinletter_zhon_g_dictionaryorder)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_wubiletter_aaa_a)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_wubiletter_khk_h)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_pinyinletter_a)->Args({1024, 768})->Args({1920, 1080})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_pinyinletter_zhon_g)->Args({1024, 768})->Args({1920, 1080})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_pinyinletter_sh_i)->Args({1024, 768})->Args({1920, 1080})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_pinyinletter_q_u)->Args({1024, 768})->Args({1920, 1080})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_pinyinletter_a_dictionaryorder)->Args({1024, 768})->Args({1920, 1080})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_pinyinletter_zhon_g_dictionaryorder)->Args({1024, 768})->Args({1920, 1080})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_wubiletter_aaa_a)->Args({1024, 768})->Args({1920, 1080})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_wubiletter_khk_h)->Args({1024, 768})->Args({1920, 1080})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_pinyinpagekey)->Args({1024, 768})->Args({1920, 1080})->Unit(benchmark::kMicrosecond);
