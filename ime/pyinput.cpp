@@ -174,10 +174,16 @@ bool pyinput::typeletter(int type, int a, int b, int c, int d, int e) {
         n = 0;
     }
     code[n] = char(a);
+    chipos = 0;
+    return searchagain(type, b, c, d, e);
+}
+
+// Candidates for the code as it now is; a 4-letter wubi code with a single
+// entry commits it at once.
+bool pyinput::searchagain(int type, int b, int c, int d, int e) {
     zhisel->reset();
     chisel->reset();
     zhipos = 0;
-    chipos = 0;
     if (mode == wubi) {
         if (searchwb(true)) return offer(type, '0', b, c, d, e);
     } else {
@@ -200,18 +206,7 @@ bool pyinput::backspace(int type, int a, int b, int c, int d, int e) {
         return passon(type, a, b, c, d, e);
     }
     code[n - 1] = 0;
-    zhisel->reset();
-    chisel->reset();
-    zhipos = 0;
-    if (mode == wubi) {
-        if (searchwb(true)) return offer(type, '0', b, c, d, e);
-    } else {
-        search(true);
-        search1(true);
-    }
-    digiselview::waitsel = true;
-    draw();
-    return true;
+    return searchagain(type, b, c, d, e);
 }
 
 // ',' and '.' page through pinyin candidates. Wubi has no pages: there the

@@ -83,6 +83,7 @@ private:
     uint64_t codekey() const;
     bool typeletter(int type, int a, int b, int c, int d, int e);
     bool backspace(int type, int a, int b, int c, int d, int e);
+    bool searchagain(int type, int b, int c, int d, int e);
     bool pagekey(bool forward);
     bool clicklabel(int x, int y);
     void nextmode();
