@@ -63,9 +63,8 @@ void buildscreen(amybitmapwin* win, const commandline& line) {
     win->draw();
 }
 
-// The input method is left alive: its views are never deleted through a base
-// and it holds little; the next buildscreen makes a new one.
 void teardownscreen(amybitmapwin* win) {
+    delete pyinputview;
     pyinputview = nullptr;
     delete win->peditview;
     delete win->pbuttons;

@@ -59,7 +59,7 @@ public:
     int chishown = 0;       // frequent phrases the last suggestion placed
 
     pyinput();
-    ~pyinput();
+    virtual ~pyinput();  // deleted as itself when a screen is torn down (tools, benchmarks)
     pyinput(const pyinput&) = delete;
     pyinput& operator=(const pyinput&) = delete;
 
