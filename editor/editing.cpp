@@ -13,8 +13,8 @@ namespace {
 
 constexpr unsigned char lf = 0x0A, cr = 0x0D;
 
-// A first byte of a two-byte character that waits for its second.
-unsigned char last = 0;
+// The character being typed, when only its first byte has come.
+characterpairer typing;
 
 const char textfullmessage[] = "\xCE\xC4\xB1\xBE\xD2\xD1\xC2\xFA\xA3\xAC\xCE\xB4\xD7\xF7\xD0\xDE\xB8\xC4";  // 文本已满，未作修改
 const char linesfullmessage[] = "\xD0\xD0\xCA\xFD\xD2\xD1\xC2\xFA\xA3\xAC\xCE\xB4\xD7\xF7\xD0\xDE\xB8\xC4";  // 行数已满，未作修改
@@ -23,9 +23,23 @@ const char copytoolargemessage[] =  // 选中的内容太大，不能复制
 
 }  // namespace
 
-void editview::forgetpendingbyte() { last = 0; }
+int characterpairer::take(unsigned char b, unsigned char out[2]) {
+    if (b < 0x80) {
+        lead = 0;
+        out[0] = b;
+        return 1;
+    }
+    if (lead == 0) {
+        lead = b;
+        return 0;
+    }
+    out[0] = lead;
+    out[1] = b;
+    lead = 0;
+    return out[0] == 0xA3 && b == 0xA0 ? 0 : 2;
+}
 
-void editview::refuse(const char* why) { shownote(why); }
+void editview::forgetpendingbyte() { typing.lead = 0; }
 
 // Replaces the bytes from..to of the text with n bytes from src. Refused,
 // with the text unchanged, when the text would not leave its terminating
@@ -36,7 +50,7 @@ bool editview::replacetext(int from, int to, const unsigned char* src, int n) {
     to = std::max(from, std::min(to, contlth));
     const int removed = to - from;
     if (n < 0 || contlth - removed + n > maxcontlth - 1) {
-        refuse(textfullmessage);
+        shownote(textfullmessage);
         return false;
     }
     std::memcpy(scratch, content + from, size_t(removed));
@@ -53,7 +67,7 @@ bool editview::replacetext(int from, int to, const unsigned char* src, int n) {
         contlth += removed - n;
         content[contlth] = 0;
         setpara();
-        refuse(linesfullmessage);
+        shownote(linesfullmessage);
         return false;
     }
     if (!replaying) history.record(from, scratch, removed, src, n);
@@ -105,25 +119,25 @@ void editview::insertda() {
 }
 
 void editview::insertchar(unsigned code) {
-    const unsigned char b = code & 0xFF;
-    unsigned char bytes[2] = {b, 0};
-    int n = 1;
-    if (b >= 0x80) {
-        if (last == 0) {
-            last = b;
-            return;
-        }
-        bytes[0] = last;
-        bytes[1] = b;
-        n = 2;
-        last = 0;
-        if (bytes[0] == 0xA3 && b == 0xA0) return;  // the full-width space of the punctuation table
-    } else {
-        last = 0;
-    }
+    unsigned char bytes[2];
+    const int n = typing.take(code & 0xFF, bytes);
+    if (n == 0) return;
     unsigned char* p = insertpoint();
     if (p && replacetext(offset(p), offset(p), bytes, n)) setcur(p + n);
     draw();
+}
+
+// The bytes a change of the selection (curpos lo, selpos hi) takes: from
+// where an insertion at lo goes to the end of the character at hi. A CR put
+// back at lo moves hi up with the text.
+bool editview::takenbyselection(unsigned char*& s, unsigned char*& e) {
+    unsigned char* hi = selpos;
+    const int before = contlth;
+    s = insertpoint();
+    if (!s) return false;
+    if (contlth > before) ++hi;
+    e = endofcharacter(hi);
+    return true;
 }
 
 // Deletes the selection, or the character under the cursor (at a line end
@@ -131,12 +145,8 @@ void editview::insertchar(unsigned code) {
 void editview::deletechar() {
     if (curpos > selpos) std::swap(curpos, selpos);
     if (curpos >= textend()) return;
-    unsigned char* hi = selpos;
-    const int before = contlth;
-    unsigned char* s = insertpoint();
-    if (!s) return;
-    if (contlth > before) ++hi;  // a CR went in at the lower end
-    unsigned char* e = endofcharacter(hi);
+    unsigned char *s, *e;
+    if (!takenbyselection(s, e)) return;
     if (replacetext(offset(s), offset(e), nullptr, 0)) {
         curpos = selpos = s;
         setcur(s);
@@ -164,21 +174,16 @@ void editview::backchar() {
 
 // The selected bytes as they go to the clipboard: from lo (with the CR of a
 // line end whose LF it is) to the end of the character at hi.
-static void selectionbounds(unsigned char* content, unsigned char* lo, unsigned char*& s) {
-    s = lo;
-    if (*lo == lf && lo > content && lo[-1] == cr) s = lo - 1;
-}
-
 bool editview::copyselection(unsigned char*& s, unsigned char*& e) {
     unsigned char* lo = std::min(curpos, selpos);
     unsigned char* hi = std::max(curpos, selpos);
     if (lo >= textend()) return false;
-    selectionbounds(content, lo, s);
+    s = (*lo == lf && lo > content && lo[-1] == cr) ? lo - 1 : lo;
     e = endofcharacter(hi);
     content[contlth] = 0;
     const unsigned char* t = tfileter(s, int(e - s));
     if (!t || !mycopy(t, std::strlen(reinterpret_cast<const char*>(t)) + 1)) {
-        refuse(copytoolargemessage);
+        shownote(copytoolargemessage);
         return false;
     }
     return true;
@@ -211,17 +216,15 @@ void editview::paste() {
     const unsigned char* t = n > 0 ? tfileter(bytes, int(std::min<unsigned long>(n, clipbd::capacity))) : nullptr;
     const int m = t ? int(std::strlen(reinterpret_cast<const char*>(t))) : 0;
     unsigned char *s, *e;
+    bool ready;
     if (curpos != selpos) {
         if (curpos > selpos) std::swap(curpos, selpos);
-        unsigned char* hi = selpos;
-        const int before = contlth;
-        s = insertpoint();
-        if (s && contlth > before) ++hi;
-        e = s ? endofcharacter(hi) : nullptr;
+        ready = takenbyselection(s, e);
     } else {
         s = e = insertpoint();
+        ready = s != nullptr;
     }
-    if (s && replacetext(offset(s), offset(e), t, m)) {
+    if (ready && replacetext(offset(s), offset(e), t, m)) {
         extendsel = false;
         setcur(s + m);
     }

@@ -26,6 +26,16 @@ constexpr ctrbyte istail = 0x08;     // second byte of a two-byte character
 constexpr ctrbyte istab = 0x10;      // a TAB
 constexpr ctrbyte isnewline = 0x20;  // a LF
 
+// Joins the bytes of a two-byte character that arrive as two character
+// events: a first byte waits for its second, a byte below 0x80 drops a
+// waiting one, and the full-width space pair of the punctuation table is
+// dropped whole.
+struct characterpairer {
+    unsigned char lead = 0;
+    // The character b completes, into out: its length, 0 when there is none yet.
+    int take(unsigned char b, unsigned char out[2]);
+};
+
 // How loading went: whether the text is the file as it is on disk, and why not.
 enum class loadstate {
     whole,         // the text is the file; only LF or CR LF line ends became CR LF
@@ -156,53 +166,59 @@ public:
 
 private:
     static constexpr int scrollmarkoverhang = 15;  // pixels above the scroll mark's line
-    std::vector<unsigned char> selarray;
-    unsigned char* scratch;       // bytes taken out by a change, until it is known to fit
-    std::vector<char> note;
-    bool layoutfull = false;      // the last layout ran out of line table
 
+    // The text and its layout.
     int offset(const unsigned char* p) const { return int(p - content); }
     unsigned char byteat(const unsigned char* p) const {
         return p >= content && p < content + contlth ? *p : 0;
     }
     unsigned char* textend() const { return content + contlth; }
+    int linelength(int line) const { return linestart[line + 1] - linestart[line]; }
     unsigned char* endofcharacter(unsigned char* hi);
     bool replacetext(int from, int to, const unsigned char* src, int n);
     void movetail(int from, int to);
-    void refuse(const char* why);
-    int linelength(int line) const { return linestart[line + 1] - linestart[line]; }
     template <typename Resynced>
     int layoutfrom(int line, int pos, int limit, Resynced resynced);
     void relayout(int from, int oldto, int n);
-    std::vector<int> oldtable;    // the line table around a change, while it is wrapped again
-    int resyncedlines = 0;
+    bool copyselection(unsigned char*& s, unsigned char*& e);
+    bool takenbyselection(unsigned char*& s, unsigned char*& e);
+
+    // Loading and saving.
     void loadfrom(const std::function<ssize_t(unsigned char*, size_t)>& read);
     void loadutf8(const unsigned char* bytes, size_t n, bool complete);
     void loadgbk(const std::function<ssize_t(unsigned char*, size_t)>& read);
     void finishload(loadstate state);
-    std::string filebytes(textcodec::conversion& c) const;
-    long unwritableline = 0;   // file line of the first character a save could not convert
-    long savedbytes = 0;       // bytes the last save wrote
-    enum class loadnotekind { none, notutf8 } loadnote = loadnotekind::none;
-    long unheldfirstline = 0, unheldcount = 0;
     void cuttofitlinetable();
     void saynotloadedwhole();
     void marksaved();
-    bool copyselection(unsigned char*& s, unsigned char*& e);
+    std::string filebytes(textcodec::conversion& c) const;
+
+    // Keys, the pointer, undo and find.
     bool onkey(int key);
     bool press(int a, int b);
     bool move(int a, int b, int buttons);
     void scrollbyclick(int y);
-    bool onfindkey(int key);
-    void onfindcharacter(int a);
-    void closefind();
     template <typename Edit>
     void asstep(editkind kind, Edit edit);
     void replay(const editstep& step, bool forward);
     void stepthroughhistory(bool forward);
-    recoveryfile recovery;
+    bool onfindkey(int key);
+    void onfindcharacter(int a);
+    void closefind();
+
+    std::vector<unsigned char> selarray;  // highlighted cells of the row being drawn
+    unsigned char* scratch;       // bytes taken out by a change, until it is known to fit
+    std::vector<int> oldtable;    // the line table around a change, while it is wrapped again
+    int resyncedlines = 0;        // lines of a layout that fell into step with the old table
+    bool layoutfull = false;      // the last layout ran out of line table
     bool replaying = false;       // undo and redo make changes that are not recorded
+    std::string note;
+    enum class loadnotekind { none, notutf8 } loadnote = loadnotekind::none;
+    long unheldfirstline = 0, unheldcount = 0;  // characters of a UTF-8 file shown as the placeholder
+    long unwritableline = 0;      // file line of the first character a save could not convert
+    long savedbytes = 0;          // bytes the last save wrote
+    recoveryfile recovery;
     bool findopen = false;
     std::string pattern;          // what Find looks for, whole characters
-    unsigned char patternlead = 0;
+    characterpairer patternpairer;
 };

@@ -17,13 +17,13 @@ const char notfoundlabel[] = "\xD5\xD2\xB2\xBB\xB5\xBD\xA3\xBA";  // 找不到�
 
 void editview::openfind() {
     findopen = true;
-    patternlead = 0;
+    patternpairer.lead = 0;
     draw();
 }
 
 void editview::closefind() {
     findopen = false;
-    patternlead = 0;
+    patternpairer.lead = 0;
 }
 
 // Characters build the pattern as they would build text: a first byte waits
@@ -32,24 +32,14 @@ void editview::closefind() {
 void editview::onfindcharacter(int a) {
     const unsigned char b = a & 0xFF;
     if (b == 8) {
-        patternlead = 0;
-        if (pattern.empty()) return;
+        patternpairer.lead = 0;
         size_t cut = 0;  // start of the last whole character
         for (size_t i = 0; i < pattern.size(); i += static_cast<unsigned char>(pattern[i]) >= 0x80 ? 2 : 1) cut = i;
         pattern.resize(cut);
-    } else if (b >= 0x80) {
-        if (patternlead == 0) {
-            patternlead = b;
-            return;
-        }
-        const unsigned char lead = patternlead;
-        patternlead = 0;
-        if ((lead == 0xA3 && b == 0xA0) || pattern.size() + 2 > maxpattern) return;
-        pattern += char(lead);
-        pattern += char(b);
     } else if (b != 13) {
-        patternlead = 0;
-        if (pattern.size() < maxpattern) pattern += char(b);
+        unsigned char bytes[2];
+        const int n = patternpairer.take(b, bytes);
+        if (pattern.size() + size_t(n) <= maxpattern) pattern.append(reinterpret_cast<char*>(bytes), size_t(n));
     }
     dispstate();
 }

@@ -94,15 +94,13 @@ bool editview::onkey(int key) {
         break;
     case keyf5:
     case controlv:
-        asstep(editkind::paste, [&] { paste(); });
+        asstep(editkind::paste, [&] { paste(); });  // draws itself
         selmode = false;
-        draw();
         break;
     case keyf6:
     case controlx:
-        asstep(editkind::cut, [&] { cut(); });
+        asstep(editkind::cut, [&] { cut(); });  // draws itself
         selmode = false;
-        draw();
         break;
     case controlz: undo(); break;
     case controly: redo(); break;

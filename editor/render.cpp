@@ -112,16 +112,12 @@ void editview::drawcur() {
     boxf(x, y - scrollmarkoverhang, x + cellwidth, y + lineheight, scrollgreen);
 }
 
-void editview::shownote(const char* text) {
-    const size_t n = std::strlen(text);
-    note.assign(text, text + n);
-    note.push_back(0);
-}
+void editview::shownote(const char* text) { note = text; }
 
 // The position line: line, column, bytes, lines and the code under the cursor.
 void editview::dispstate() {
     if (!note.empty()) {
-        dispmsg(note.data());
+        dispmsg(note.c_str());
         return;
     }
     if (findopen) {
