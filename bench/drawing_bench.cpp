@@ -30,19 +30,28 @@ std::vector<std::string> screenofhanzi() {
     return rows;
 }
 
-void drawscreen(benchmark::State& state, bool redstrokes, bool cache) {
+// Draws the rows on a whole screen, `pitch` pixels apart, with the glyph
+// cache (warm: every glyph's pixels already kept) or by walking every glyph's
+// strokes.
+void drawrows(benchmark::State& state, const std::vector<std::string>& rows, int pitch, bool redstrokes,
+              bool cache) {
     mybitmap bitmap(screenwidth, screenheight);
     myview::pmymap = &bitmap;
     myview view(0, 0, screenwidth - 1, screenheight - 1);
     view.redstrokes = redstrokes;
-    const std::vector<std::string> rows = screenofhanzi();
     glyphcache::setenabled(cache);
+    size_t bytes = 0;
+    for (const std::string& r : rows) bytes += r.size();
     for (auto _ : state) {
-        for (size_t y = 0; y < rows.size(); ++y) view.drawtext(0, int(y) * gcharwidth, rows[y].c_str(), gcharwidth, 0);
+        for (size_t y = 0; y < rows.size(); ++y) view.drawtext(0, int(y) * pitch, rows[y].c_str(), gcharwidth, 0);
         benchmark::ClobberMemory();
     }
     glyphcache::setenabled(true);
-    state.counters["chars"] = double(rows.size() * rows[0].size() / 2);
+    state.counters["bytes"] = double(bytes);
+}
+
+void drawscreen(benchmark::State& state, bool redstrokes, bool cache) {
+    drawrows(state, screenofhanzi(), gcharwidth, redstrokes, cache);
 }
 
 // Lines as the editor shows them (24-pixel cells on a 30-pixel pitch) of
@@ -73,23 +82,8 @@ std::vector<std::string> screenofmixedtext() {
     return rows;
 }
 
-// The whole screen of mixed text, drawn with the glyph cache (warm: every
-// glyph's pixels already kept) or by walking every glyph's strokes.
 void drawmixed(benchmark::State& state, bool redstrokes, bool cache) {
-    mybitmap bitmap(screenwidth, screenheight);
-    myview::pmymap = &bitmap;
-    myview view(0, 0, screenwidth - 1, screenheight - 1);
-    view.redstrokes = redstrokes;
-    const std::vector<std::string> rows = screenofmixedtext();
-    glyphcache::setenabled(cache);
-    size_t bytes = 0;
-    for (const std::string& r : rows) bytes += r.size();
-    for (auto _ : state) {
-        for (size_t y = 0; y < rows.size(); ++y) view.drawtext(0, int(y) * gcharwidth * 30 / 24, rows[y].c_str(), gcharwidth, 0);
-        benchmark::ClobberMemory();
-    }
-    glyphcache::setenabled(true);
-    state.counters["bytes"] = double(bytes);
+    drawrows(state, screenofmixedtext(), gcharwidth * 30 / 24, redstrokes, cache);
 }
 
 void BM_mixedscreen_strokes(benchmark::State& state) { drawmixed(state, false, false); }

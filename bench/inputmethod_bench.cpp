@@ -13,15 +13,27 @@
 
 namespace {
 
+// The input method on a window of the size the benchmark's arguments give.
+struct imescreen {
+    amybitmapwin win;
+    pyinput ime;
+    explicit imescreen(const benchmark::State& state) : win(int(state.range(0)), int(state.range(1))) {
+        mymapwin = &win;
+        myview::pmymap = &win.bmp;
+        statebar = nullptr;
+        pyinputview = &ime;
+    }
+    ~imescreen() {
+        pyinputview = nullptr;
+        mymapwin = nullptr;
+    }
+};
+
 // The typed code before the key and the letter that completes it.
 void typeletter(benchmark::State& state, int mode, const std::string& before, char letter,
                 bool frequentphrases = true) {
-    amybitmapwin win(int(state.range(0)), int(state.range(1)));
-    mymapwin = &win;
-    myview::pmymap = &win.bmp;
-    statebar = nullptr;
-    pyinput ime;
-    pyinputview = &ime;
+    imescreen s(state);
+    pyinput& ime = s.ime;
     ime.mode = mode;
     ime.frequentphrases = frequentphrases;
     for (auto _ : state) {
@@ -31,8 +43,6 @@ void typeletter(benchmark::State& state, int mode, const std::string& before, ch
         benchmark::ClobberMemory();
     }
     if (std::strlen(ime.code) != before.size() + 1) state.SkipWithError("the letter did not extend the code");
-    pyinputview = nullptr;
-    mymapwin = nullptr;
 }
 
 // Pinyin: the first letter of a code, a letter in the middle of one and
@@ -53,12 +63,8 @@ void BM_wubiletter_khk_h(benchmark::State& state) { typeletter(state, pyinput::w
 // A page key: '.' shows the next page of "shi" (several dozen characters),
 // the code typed again untimed whenever the pages run out.
 void BM_pinyinpagekey(benchmark::State& state) {
-    amybitmapwin win(int(state.range(0)), int(state.range(1)));
-    mymapwin = &win;
-    myview::pmymap = &win.bmp;
-    statebar = nullptr;
-    pyinput ime;
-    pyinputview = &ime;
+    imescreen s(state);
+    pyinput& ime = s.ime;
     ime.mode = pyinput::pinyin;
     int pages = 0;
     for (auto _ : state) {
@@ -72,8 +78,6 @@ void BM_pinyinpagekey(benchmark::State& state) {
         ime.keymouse(eventchar, '.', 0, 0, 0, 0);
         benchmark::ClobberMemory();
     }
-    pyinputview = nullptr;
-    mymapwin = nullptr;
 }
 
 }  // namespace
