@@ -46,6 +46,16 @@ ssize_t readsome(int fd, unsigned char* to, size_t n) {
     return got;
 }
 
+// A reader (like read(2)) of bytes in memory, for loading from them.
+auto memoryreader(const unsigned char* bytes, size_t n, size_t& at) {
+    return [bytes, n, &at](unsigned char* to, size_t want) {
+        const size_t k = std::min(want, n - at);
+        std::memcpy(to, bytes + at, k);
+        at += k;
+        return ssize_t(k);
+    };
+}
+
 }  // namespace
 
 void editview::readfile(const char* path) {
@@ -61,12 +71,7 @@ void editview::readfile(const char* path) {
 
 void editview::loadtext(const unsigned char* bytes, size_t n) {
     size_t at = 0;
-    loadfrom([&](unsigned char* to, size_t want) {
-        const size_t k = std::min(want, n - at);
-        std::memcpy(to, bytes + at, k);
-        at += k;
-        return ssize_t(k);
-    });
+    loadfrom(memoryreader(bytes, n, at));
 }
 
 // Reads with `read` (like read(2): bytes, 0 at the end, -1 on an error) only
@@ -101,13 +106,9 @@ void editview::loadfrom(const std::function<ssize_t(unsigned char*, size_t)>& re
     if (encoding == commandline::utf8 && usable == 0 && ended && !failed) utf8file = true;  // a new file
     // GBK: the part read first, then the rest of the file a chunk at a time.
     size_t served = 0;
+    auto fromhead = memoryreader(head.data(), n, served);
     loadgbk([&](unsigned char* to, size_t want) -> ssize_t {
-        if (served < n) {
-            const size_t k = std::min(want, n - served);
-            std::memcpy(to, head.data() + served, k);
-            served += k;
-            return ssize_t(k);
-        }
+        if (served < n) return fromhead(to, want);
         if (ended) return failed ? -1 : 0;
         return read(to, want);
     });
