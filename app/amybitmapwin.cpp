@@ -124,6 +124,11 @@ const keytranslation keytable[] = {
     {10, towindow, eventkeydown, keyenter, 0},             // LF: Enter
     {9, towindow, eventchar, 9, 0},                        // Tab
     {127, toinput, eventchar, 8, 0},                       // DEL: Backspace
+    // Control keys the editor answers with the byte as key value.
+    {6, towindow, eventkeydown, 6, 0},                     // Ctrl-F: find
+    {19, towindow, eventkeydown, 19, 0},                   // Ctrl-S: save and go on
+    {25, towindow, eventkeydown, 25, 0},                   // Ctrl-Y: redo
+    {26, towindow, eventkeydown, 26, 0},                   // Ctrl-Z: undo
 };
 
 }  // namespace
@@ -142,12 +147,8 @@ void amybitmapwin::OnKeyDown(unsigned int codelow, unsigned int codehigh, unsign
         }
         return;
     }
-    // Control keys the editor answers beyond the table: Ctrl-F find, Ctrl-S
-    // save and go on, Ctrl-Y redo, Ctrl-Z undo, and a lone Esc while the find
-    // prompt is open. Every other key stays ignored.
-    const bool findescape = code == 27 && peditview && peditview->findprompt();
-    if (code == 6 || code == 19 || code == 25 || code == 26 || findescape)
-        keymouse(eventkeydown, int(code), 0, 0, 0, 0);
+    // A lone Esc closes the find prompt; while none is open it stays ignored.
+    if (code == 27 && peditview && peditview->findprompt()) keymouse(eventkeydown, 27, 0, 0, 0, 0);
 }
 
 void amybitmapwin::OnChar(unsigned int ch, unsigned int rep, unsigned int flags) {
