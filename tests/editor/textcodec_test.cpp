@@ -83,6 +83,19 @@ TEST(textcodec, byteordermarkandunheldcharacters) {
     EXPECT_EQ(toutf8("a\xD6\xD0", true, state), "\xEF\xBB\xBF" "a\xE4\xB8\xAD");
     EXPECT_EQ(togbk("a\xEF\xBB\xBF", state), "a" + placeholder) << "only a leading mark is one";
     EXPECT_FALSE(state.hasbom);
+    // Into a buffer too small for the mark nothing is written yet; a lead byte
+    // at the end of a piece waits for its second byte.
+    textcodec::conversion saving;
+    saving.hasbom = true;
+    unsigned char room[5];
+    size_t written = 9;
+    EXPECT_EQ(textcodec::gbktoutf8(bytes("z\xD6\xD0"), 3, true, room, 2, written, saving), 0u);
+    EXPECT_EQ(written, 0u);
+    EXPECT_EQ(textcodec::gbktoutf8(bytes("z\xD6\xD0"), 3, true, room, sizeof room, written, saving), 1u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(room), written), "\xEF\xBB\xBFz");
+    EXPECT_EQ(textcodec::gbktoutf8(bytes("\xD6\xD0"), 1, false, room, sizeof room, written, saving), 0u);
+    EXPECT_EQ(textcodec::gbktoutf8(bytes("\xD6\xD0"), 2, false, room, sizeof room, written, saving), 2u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(room), written), "\xE4\xB8\xAD");
     // An emoji, the euro sign (one byte in glibc), extension B, a GBK pair with a
     // low second byte, Hangul, a language tag (nothing in glibc), a Latin letter outside GBK.
     for (const std::string unheld : {"\xF0\x9F\x98\x80", "\xE2\x82\xAC", "\xF0\xA0\x80\x80", "\xE4\xB8\x82",

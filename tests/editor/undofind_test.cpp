@@ -26,8 +26,11 @@ TEST_F(undofind, TypedRunsAreStepsAndANewChangeDropsTheRedoSteps) {
     EXPECT_EQ(text(), "xab" + zhong + "c21y");
     key(ctrlz);
     EXPECT_EQ(text(), "xab" + zhong + "c1y");
+    EXPECT_EQ(ed.history.redosteps(), 2u);
     type("e");
-    EXPECT_EQ(ed.history.redosteps(), 0u);
+    EXPECT_EQ(ed.history.redosteps(), 0u) << "a new change drops the steps that could be redone";
+    key(ctrly);
+    EXPECT_EQ(text(), "xab" + zhong + "ce1y");
     while (ed.history.steps() > 0) key(ctrlz);
     EXPECT_EQ(text(), "xy");
     EXPECT_FALSE(ed.ischanged()) << "back to the text as loaded: nothing to save";
