@@ -22,6 +22,10 @@ protected:
         key(kf3);
         for (int i = 0; i < 2 * (to - from) && cursor() < to; ++i) key(kright);
     }
+    // '\r' is the Enter key, '\x7f' the Delete key; other bytes are typed.
+    void act(const std::string& s) {
+        for (char c : s) c == '\r' ? key(kenter) : c == '\x7f' ? key(kdelete) : type(std::string(1, c));
+    }
 };
 
 std::string normalised(const std::string& s) {
@@ -30,113 +34,75 @@ std::string normalised(const std::string& s) {
 }
 
 TEST(normaliser, MakesCrLfLineEndsAndWholeCharacters) {
-    EXPECT_EQ(normalised("a\r\r\nb"), "a\r\nb") << "CR CR LF";
-    EXPECT_EQ(normalised("a\nb"), "a\r\nb") << "a lone LF";
-    EXPECT_EQ(normalised("a\rb"), "ab") << "a CR that ends no line";
-    EXPECT_EQ(normalised("\xB0x"), "\xB0\xB0x") << "a lone high byte before a letter";
-    EXPECT_EQ(normalised("\xB0\xA1\xB0"), "\xB0\xA1\xB0\xB0") << "a lone high byte at the end";
-    EXPECT_EQ(tfileter(reinterpret_cast<const unsigned char*>("x"), 0), nullptr);
-    // Fed in pieces, the result is the same as fed whole.
-    const std::string whole = "ab\r\n\xD6\xD0\rc\n\xB0";
-    unsigned char out[64];
-    size_t written = 0, start = 0;
-    for (size_t end = 1; end <= whole.size(); ++end) {
-        const bool atend = end == whole.size();
-        normaliseresult r = normalise(reinterpret_cast<const unsigned char*>(whole.data()) + start, end - start,
-                                      atend, out + written, sizeof out - written);
-        start += r.consumed;
-        written += r.written;
-    }
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(out), written), normalised(whole));
-    // A full output takes whole characters only.
-    normaliseresult r = normalise(reinterpret_cast<const unsigned char*>("a\r\nb"), 4, true, out, 2);
+    EXPECT_EQ(normalised("a\r\r\nb"), "a\r\nb");
+    EXPECT_EQ(normalised("a\nb"), "a\r\nb");
+    EXPECT_EQ(normalised("a\rb"), "ab");
+    EXPECT_EQ(normalised("\xB0x"), "\xB0\xB0x");
+    EXPECT_EQ(normalised("\xB0\xA1\xB0"), "\xB0\xA1\xB0\xB0");
+    unsigned char out[2];
+    const normaliseresult r = normalise(reinterpret_cast<const unsigned char*>("a\r\nb"), 4, true, out, 2);
     EXPECT_TRUE(r.full);
-    EXPECT_EQ(r.written, 1u) << "never between CR and LF";
+    EXPECT_EQ(r.written, 1u) << "a full output never ends between CR and LF";
 }
 
-TEST_F(editing, TwoByteCharacterArrivesInTwoEvents) {
-    load("ab");
-    at(1);
-    type("\xD6");
-    EXPECT_EQ(text(), "ab") << "the first byte alone changes nothing";
-    type("\xD0");
-    EXPECT_EQ(text(), "a" + zhong + "b");
-    EXPECT_EQ(cursor(), 3);
-    type("\xA3\xA0");
-    EXPECT_EQ(text(), "a" + zhong + "b") << "the full-width space pair is dropped";
-    type("\xD6" "x");
-    EXPECT_EQ(text(), "a" + zhong + "xb") << "a one-byte character drops a waiting first byte";
+TEST_F(editing, OperationsOnSmallTexts) {
+    const struct {
+        std::string start;
+        int at;
+        std::string actions, want;
+        int cursor;  // -1: not checked
+    } rows[] = {
+        {"ab", 1, "\xD6", "ab", -1},                      // a first byte waits for its second
+        {"ab", 1, zhong, "a" + zhong + "b", 3},
+        {"ab", 1, "\xA3\xA0", "ab", 1},                   // the full-width space pair is dropped
+        {"ab", 1, "\xD6x", "axb", 2},                     // a one-byte character drops a waiting byte
+        {"ab", 1, "\r", "a\r\nb", 3},
+        {"ab\r\ncd", 3, "\r", "ab\r\n\r\ncd", 5},         // Enter on a line end adds an empty line
+        {"ab\r\ncd", 3, "\rx", "ab\r\nx\r\ncd", -1},  // typed at a line end: before its CR
+        {"a\r\n\r\n", 5, "\b\r", "a\r\n\r\n", 5},         // no stale CR read past the end
+        {"a" + zhong + "b\r\ncd", 0, "\x7f", zhong + "b\r\ncd", 0},
+        {zhong + "b\r\ncd", 0, "\x7f", "b\r\ncd", 0},
+        {"b\r\ncd", 2, "\x7f", "bcd", 1},                 // Delete on a line end joins lines
+        {"bcd", 3, "\x7f", "bcd", 3},
+        {zhong + "a\r\nb", 5, "\b", zhong + "ab", 3},     // Backspace at a line start takes the CR LF
+        {zhong + "ab", 2, "\b", "ab", 0},
+        {zhong + "\r\nb", 3, "\b", zhong + "\nb", -1},    // on a line end it takes the CR
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::PrintToString(r.start) + " at " + std::to_string(r.at) + testing::PrintToString(r.actions));
+        editview::forgetpendingbyte();
+        load(r.start);
+        at(r.at);
+        act(r.actions);
+        EXPECT_EQ(text(), r.want);
+        if (r.cursor >= 0) {
+            EXPECT_EQ(cursor(), r.cursor);
+        }
+    }
 }
 
-TEST_F(editing, EnterSplitsLinesAndAtALineEndAddsAnEmptyOne) {
-    load("ab");
-    at(1);
-    key(kenter);
-    EXPECT_EQ(text(), "a\r\nb");
-    EXPECT_EQ(cursor(), 3);
-    load("ab\r\ncd");
-    at(3);  // on the LF
-    key(kenter);
-    EXPECT_EQ(text(), "ab\r\n\r\ncd");
-    EXPECT_EQ(cursor(), 5) << "on the LF of the new empty line";
-    type("x");
-    EXPECT_EQ(text(), "ab\r\nx\r\ncd") << "an insertion at a line end goes before its CR";
-}
-
-// Bytes left in the buffer after the text are never read as part of it.
-TEST_F(editing, EnterAtTheEndIgnoresOldBytesAfterTheText) {
-    load("a\r\n\r\n");
-    at(5);
-    type("\b");
-    ASSERT_EQ(text(), "a\r\n");
-    at(3);
-    key(kenter);
-    EXPECT_EQ(text(), "a\r\n\r\n");
-    EXPECT_EQ(cursor(), 5) << "at the end, not past it";
-}
-
-TEST_F(editing, DeleteTakesWholeCharactersAndJoinsLines) {
-    load("a" + zhong + "b\r\ncd");
-    at(0);
-    key(kdelete);
-    EXPECT_EQ(text(), zhong + "b\r\ncd") << "only the letter before a two-byte character";
-    key(kdelete);
-    EXPECT_EQ(text(), "b\r\ncd");
-    at(2);  // LF
-    key(kdelete);
-    EXPECT_EQ(text(), "bcd") << "Delete on a line end joins the lines";
-    at(3);
-    key(kdelete);
-    EXPECT_EQ(text(), "bcd") << "at the end of the text nothing happens";
-}
-
-TEST_F(editing, BackspaceTakesWholeCharactersAndNeverSplitsOne) {
-    load(zhong + "a\r\nb");
-    at(5);  // start of the second line
-    type("\b");
-    EXPECT_EQ(text(), zhong + "ab") << "Backspace at a line's start removes the CR LF";
-    at(2);
-    type("\b");
-    EXPECT_EQ(text(), "ab");
-    // On a line end Backspace first takes the CR, leaving a bare LF ...
+// A bare LF (left by Backspace on a line end) never takes the byte before it along.
+TEST_F(editing, BareLineFeedsGoAlone) {
     load(zhong + "\r\nb");
     at(3);
     type("\b");
-    EXPECT_EQ(text(), zhong + "\nb");
-    // ... and a bare LF goes alone, never with the byte before it.
     at(3);
     type("\b");
     EXPECT_EQ(text(), zhong + "b");
-    // The end of a selection takes a following LF only after a CR.
-    load("a\nb");
-    ed.content[1] = '\n';
-    ed.contlth = 3;
-    ed.content[2] = 'b';
-    ed.content[3] = 0;
-    ed.setpara();
+    load("a\r\nb");
+    at(2);
+    type("\b");
     at(0);
     key(kdelete);
-    EXPECT_EQ(text(), "\nb") << "Delete on a letter before a bare LF keeps the line break";
+    EXPECT_EQ(text(), "\nb") << "Delete before a bare LF keeps the line break";
+    load(zhong + "\r\nb");
+    at(3);
+    type("\b");
+    select(2, 3);
+    key(kf6);
+    EXPECT_EQ(text(), zhong);
+    EXPECT_EQ(clip(), std::string("\r\nb\0", 4));
+    EXPECT_EQ(cursor(), 2);
 }
 
 TEST_F(editing, CopyCutAndPasteThroughTheClipboard) {
@@ -144,55 +110,37 @@ TEST_F(editing, CopyCutAndPasteThroughTheClipboard) {
     at(0);
     key(kf4);
     EXPECT_EQ(clip(), "") << "no selection, nothing copied";
-    select(1, 4);  // b, CR LF, c
+    select(1, 4);
     key(kf4);
-    EXPECT_EQ(clip(), std::string("b\r\nc\0", 5)) << "the clipboard holds the text and its zero";
-    EXPECT_EQ(text(), "ab\r\ncd");
-    // A selection starting on a LF takes its CR along.
-    select(3, 4);
+    EXPECT_EQ(clip(), std::string("b\r\nc\0", 5));
+    select(3, 4);  // starting on a LF takes its CR along
     key(kf4);
     EXPECT_EQ(clip(), std::string("\r\nc\0", 4));
     select(1, 4);
     key(kf6);
     EXPECT_EQ(text(), "ad");
-    EXPECT_EQ(cursor(), 1) << "after a cut the cursor is where the text was";
+    EXPECT_EQ(cursor(), 1);
     key(kf5);
     EXPECT_EQ(text(), "ab\r\ncd");
-    EXPECT_EQ(cursor(), 5) << "after a paste the cursor follows the pasted text";
-    select(0, 1);  // both ends are in the selection: "ab"
+    EXPECT_EQ(cursor(), 5);
+    select(0, 1);
     key(kf5);
     EXPECT_EQ(text(), "b\r\nc\r\ncd") << "a paste replaces the selection";
     EXPECT_EQ(cursor(), 4);
 }
 
-TEST_F(editing, SelectionOnABareLineFeedIsCutWhole) {
-    load(zhong + "\r\nb");
-    at(3);
-    type("\b");  // leaves 中 LF b
-    ASSERT_EQ(text(), zhong + "\nb");
-    select(2, 3);  // the bare LF and b
-    key(kf6);
-    EXPECT_EQ(text(), zhong);
-    EXPECT_EQ(clip(), std::string("\r\nb\0", 4)) << "the bare LF goes out as a CR LF, the character before it stays";
-    EXPECT_EQ(cursor(), 2);
-}
-
 TEST_F(editing, InsertionBeyondTheCapacityIsRefused) {
     load(std::string(maxcontlth - 2, 'a'));
-    ASSERT_EQ(ed.contlth, maxcontlth - 2);
     at(0);
     type("b");
-    EXPECT_EQ(ed.contlth, maxcontlth - 1) << "the text may take all but the byte for its zero";
-    type("c");
-    key(kenter);
-    type("\xD6\xD0");
+    EXPECT_EQ(ed.contlth, maxcontlth - 1);
+    act("c\r" + zhong);
     EXPECT_EQ(ed.contlth, maxcontlth - 1);
     EXPECT_EQ(ed.content[ed.contlth], 0);
 }
 
-// Random keys on random texts: after every key the text holds no split
-// character, the cursor stands on a character inside it, and the line table
-// and flags kept up change by change are those of a fresh layout.
+// After every random key: no split character, the cursor on a character
+// inside the text, and the line table and flags those of a fresh layout.
 TEST_F(editing, RandomSessionsKeepTheTextWhole) {
     std::mt19937 random(20261207);
     const std::vector<std::string> pieces = {"a", "word ", zhong, wen, "\r\n", "\n", "\t", " ", "7", ",", "\r"};
@@ -200,34 +148,29 @@ TEST_F(editing, RandomSessionsKeepTheTextWhole) {
                              kdelete, kf3, kf4, kf5, kf6};
     for (int session = 0; session < 20; ++session) {
         std::string t;
-        const int n = int(random() % 60);
-        for (int i = 0; i < n; ++i) t += pieces[random() % pieces.size()];
+        for (int i = int(random() % 60); i > 0; --i) t += pieces[random() % pieces.size()];
         load(t);
         narrow(8 + int(random() % 20));
         for (int step = 0; step < 150; ++step) {
+            SCOPED_TRACE(std::to_string(session) + "/" + std::to_string(step));
             const int what = int(random() % 10);
-            if (what < 5) key(keyvalues[random() % (sizeof keyvalues / sizeof keyvalues[0])]);
+            if (what < 5) key(keyvalues[random() % std::size(keyvalues)]);
             else if (what < 7) type(pieces[random() % pieces.size()].substr(0, 1));
             else if (what < 8) type("\b");
             else type(random() % 2 ? zhong : wen);
-            ed.keymouse(eventkeydown, kright, 0, 0, 0, 0);
-            // Every character whole: a high byte is followed by a second one.
+            key(kright);
             for (int i = 0; i < ed.contlth; ++i) {
-                if (ed.content[i] >= 0x80) {
-                    ASSERT_LT(i + 1, ed.contlth) << "session " << session << " step " << step;
-                    ASSERT_GE(ed.content[i + 1], 0x80);
-                    ++i;
-                }
+                if (ed.content[i] < 0x80) continue;
+                ASSERT_LT(i + 1, ed.contlth);
+                ASSERT_GE(ed.content[++i], 0x80);
             }
             const int c = cursor();
-            ASSERT_GE(c, 0);
-            ASSERT_LE(c, ed.contlth);
+            ASSERT_TRUE(c >= 0 && c <= ed.contlth);
             ASSERT_FALSE(c < ed.contlth && (ed.ctrbytes[c] & istail)) << "cursor on a second byte";
-            // The layout kept up after each change is the one a whole layout gives.
             const std::vector<int> table = lines();
             const std::vector<unsigned char> flags(ed.ctrbytes, ed.ctrbytes + ed.contlth);
             ed.setpara();
-            ASSERT_EQ(table, lines()) << "session " << session << " step " << step;
+            ASSERT_EQ(table, lines());
             ASSERT_EQ(flags, std::vector<unsigned char>(ed.ctrbytes, ed.ctrbytes + ed.contlth));
         }
     }

@@ -10,6 +10,10 @@
 #include "editor/editview.h"
 #include "widgets/statusbar.h"
 
+inline std::string textof(const editview& e) {
+    return std::string(reinterpret_cast<const char*>(e.content), size_t(e.contlth));
+}
+
 class editorfixture : public ::testing::Test {
 protected:
     amybitmapwin win{1024, 768};
@@ -28,20 +32,17 @@ protected:
         statebar = nullptr;
     }
 
-    void load(const std::string& s) {
-        ed.loadtext(reinterpret_cast<const unsigned char*>(s.data()), s.size());
-    }
-    std::string text() const { return std::string(reinterpret_cast<const char*>(ed.content), size_t(ed.contlth)); }
+    void load(const std::string& s) { ed.loadtext(reinterpret_cast<const unsigned char*>(s.data()), s.size()); }
+    std::string text() const { return textof(ed); }
     int cursor() const { return int(ed.curpos - ed.content); }
     int anchor() const { return int(ed.selpos - ed.content); }
     std::vector<int> lines() const { return std::vector<int>(ed.linestart, ed.linestart + ed.linenumber + 1); }
-    // Narrows the view to `columns` columns (colnumber) and lays the text out again.
+    // Narrows the view to `columns` columns and lays the text out again.
     void narrow(int columns) {
         ed.right = ed.left + (columns + 1) * ed.cellwidth;
         ed.setpara();
     }
-    // The cursor to an offset, with no selection.
-    void at(int offset) {
+    void at(int offset) {  // the cursor to an offset, with no selection
         ed.selmode = ed.extendsel = false;
         ed.setcur(ed.content + offset);
     }
@@ -51,12 +52,10 @@ protected:
     }
 };
 
-// Key values of the editor's keys.
 enum testkey {
     kenter = 13, kpageup = 33, kpagedown = 34, kend = 35, khome = 36, kleft = 37, kup = 38, kright = 39,
     kdown = 40, kdelete = 46, kf3 = 114, kf4 = 115, kf5 = 116, kf6 = 117,
 };
 
-// The two bytes of 中 and 文.
-inline const std::string zhong = "\xD6\xD0";
-inline const std::string wen = "\xCE\xC4";
+inline const std::string zhong = "\xD6\xD0";  // 中
+inline const std::string wen = "\xCE\xC4";    // 文

@@ -1,83 +1,63 @@
-#include <cstdio>
-#include <memory>
-
 #include "editorfixture.h"
 
 namespace {
 
 constexpr uint32_t opaquered = 0xFFFF0000u;
-// Opaque red under the translucent blue of a cursor cell.
-constexpr uint32_t redundercursor = 0xFE9B0064u;
-// White under the translucent blue.
-constexpr uint32_t whiteundercursor = 0xFE9B9BFFu;
+constexpr uint32_t redundercursor = 0xFE9B0064u;  // red under the cursor cell's translucent blue
 
 class render : public editorfixture {
 protected:
     uint32_t pixel(int x, int y) { return win.bmp.getpixel(ed.left + x, ed.top + y).value(); }
-    // Pixels of one colour in a cell's box (column c, row r, one column wide).
+    // Pixels of one colour in the upper part of a cell (column c, row r).
     int count(int c, int r, uint32_t colour, int columns = 1) {
         int n = 0;
         for (int y = r * ed.lineheight; y < r * ed.lineheight + ed.charheight; ++y)
             for (int x = c * ed.cellwidth; x < (c + columns) * ed.cellwidth; ++x) n += pixel(x, y) == colour;
         return n;
     }
+    void show(const std::string& t, int cursorat) {
+        load(t);
+        at(cursorat);
+        ed.draw();
+    }
 };
 
-TEST_F(render, EmptyTextShowsTheEndBlockUnderTheCursor) {
-    load("");
-    ed.draw();
-    EXPECT_EQ(pixel(2, 2), opaquered) << "the block's upper part";
-    EXPECT_EQ(pixel(2, ed.charheight - 2), redundercursor) << "the cursor cell is blended on its lower part";
-    EXPECT_EQ(pixel(ed.cellwidth + 3, ed.charheight - 2), 0xFFFFFFFFu) << "one column only";
-}
-
-TEST_F(render, LineFeedMarkAndEndBlockOfATextEndingInALineBreak) {
-    load("ab\r\n");
-    at(0);
-    ed.draw();
+TEST_F(render, EndBlockLineFeedMarkAndCursorCells) {
+    show("", 0);
+    EXPECT_EQ(pixel(2, 2), opaquered) << "the end-of-text block";
+    EXPECT_EQ(pixel(2, ed.charheight - 2), redundercursor) << "the cursor cell blended on it";
+    EXPECT_EQ(pixel(ed.cellwidth + 3, ed.charheight - 2), 0xFFFFFFFFu);
+    show("ab\r\n", 0);
     EXPECT_GT(count(2, 0, opaquered, 2), 5) << "a red / where the LF is";
-    EXPECT_EQ(count(0, 1, opaquered), ed.cellwidth * ed.charheight) << "the end-of-text block alone on the next row";
-}
-
-TEST_F(render, CursorOnATwoByteCharacterHighlightsItsFirstColumn) {
-    load(zhong + "a");
-    at(0);
-    ed.draw();
+    EXPECT_EQ(count(0, 1, opaquered), ed.cellwidth * ed.charheight) << "the end block alone on the next row";
+    show(zhong + "a", 0);
     const int y = ed.charheight - 2;
-    EXPECT_EQ(pixel(1, y) | 0x00FFFFFF, 0xFEFFFFFFu) << "blended";
-    EXPECT_NE(pixel(ed.cellwidth + 1, y) >> 24, 0xFEu) << "the second column is not part of the cursor";
-    // A selection over the character highlights both columns.
-    ed.keymouse(eventkeydown, kf3, 0, 0, 0, 0);
+    EXPECT_EQ(pixel(1, y) | 0x00FFFFFF, 0xFEFFFFFFu);
+    EXPECT_NE(pixel(ed.cellwidth + 1, y) >> 24, 0xFEu) << "the cursor covers the first column only";
+    key(kf3);
     key(kright);
-    EXPECT_EQ(pixel(ed.cellwidth + 1, y) >> 24, 0xFEu);
+    EXPECT_EQ(pixel(ed.cellwidth + 1, y) >> 24, 0xFEu) << "a selection covers both";
 }
 
 TEST_F(render, ScrollMarkOnlyForATextLongerThanTheView) {
-    auto greenish = [&](int y) {
+    auto marked = [&](int y) {
         const mycolor c = win.bmp.getpixel(ed.colnumber * ed.cellwidth + 2, ed.top + y);
         return c.alpha == 0xFE && c.green == 255 && c.red < 255;
     };
-    load("a\r\nb");
-    ed.draw();
-    EXPECT_FALSE(greenish(5));
+    show("a\r\nb", 0);
+    EXPECT_FALSE(marked(5));
     std::string t;
     for (int i = 0; i < 60; ++i) t += "x\n";
-    load(t);
-    ed.draw();
-    EXPECT_TRUE(greenish(5));
-    // It reaches 15 pixels above the view, onto the bar above it.
-    const mycolor above = win.bmp.getpixel(ed.colnumber * ed.cellwidth + 2, ed.top - 10);
-    EXPECT_EQ(above.alpha, 0xFE);
+    show(t, 0);
+    EXPECT_TRUE(marked(5));
+    EXPECT_EQ(win.bmp.getpixel(ed.colnumber * ed.cellwidth + 2, ed.top - 10).alpha, 0xFE) << "15 pixels above the view";
 }
 
 TEST_F(render, StatusLineGivesPositionAndTheCodeUnderTheCursor) {
-    load("x\r\n" + zhong);
-    at(3);
-    ed.draw();
+    show("x\r\n" + zhong, 3);
     // 当前2行,1列,共5字节,共2行,代码:d6,d0
-    const char* expected =
-        "\xB5\xB1\xC7\xB0" "2\xD0\xD0,1\xC1\xD0,\xB9\xB2" "5\xD7\xD6\xBD\xDA,\xB9\xB2" "2\xD0\xD0,"
-        "\xB4\xFA\xC2\xEB:d6,d0";
+    const char* expected = "\xB5\xB1\xC7\xB0" "2\xD0\xD0,1\xC1\xD0,\xB9\xB2" "5\xD7\xD6\xBD\xDA,\xB9\xB2" "2\xD0\xD0,"
+                           "\xB4\xFA\xC2\xEB:d6,d0";
     amybitmapwin other(1024, 768);
     myview::pmymap = &other.bmp;
     myview otherbar(0, 0, 1024, 30);
@@ -89,8 +69,8 @@ TEST_F(render, StatusLineGivesPositionAndTheCodeUnderTheCursor) {
             ASSERT_EQ(win.bmp.getpixel(x, y).value(), other.bmp.getpixel(x, y).value()) << x << "," << y;
 }
 
-// On a 4K console the rows are drawn at any width, and marks past the last
-// column are dropped, never written past the flag array.
+// At 3840 pixels the rows are drawn, and marks past the last column (a TAB at
+// the edge, the end block, a far cursor column) are dropped, never written past the flags.
 TEST_F(render, WideScreenDrawsTextAndDropsMarksPastTheLastColumn) {
     amybitmapwin wide(3840, 2160);
     myview::pmymap = &wide.bmp;
@@ -98,7 +78,7 @@ TEST_F(render, WideScreenDrawsTextAndDropsMarksPastTheLastColumn) {
     big.init();
     ASSERT_GT(big.colnumber, 300);
     std::string t(size_t(big.colnumber - 2), 'a');
-    t[t.size() - 1] = '\t';
+    t.back() = '\t';
     big.loadtext(reinterpret_cast<const unsigned char*>(t.data()), t.size());
     big.extendsel = big.selmode = true;
     big.selpos = big.content;
