@@ -40,7 +40,7 @@ TEST_F(pyinputtest, keys) {
         {"\2abcde", "abcde", "", true},
         {"\2abcdef", "f", "", true},  // and the sixth wubi letter
         {"zh\b", "z", "", true},
-        {"zh\b\b", "", "", true},     // the phrases of the last page stay on offer
+        {"zh\b\b", "", "", true},     // emptied, the composition goes on
         {"zh\b\b\b", "", "\b", false},  // then Backspace goes on
         {"guo\3", "", "", false},     // character 0 cancels
         {"iii ", "", "", false},      // no match: space inserts nothing
