@@ -1,9 +1,7 @@
-// The input state machine driven by arbitrary bytes, each turned into one
-// event (letters, digits, punctuation, space, Backspace, character 0, F1,
-// F2, clicks on the bar, other keys). Nothing may read or write outside a
-// buffer (the sanitizers watch that), the code and the selectors stay within
-// their sizes, and what one event sends on is ASCII or whole two-byte
-// characters. Shared by the libFuzzer target and a unit test.
+// The input state machine driven by arbitrary bytes, each turned into one key,
+// character or click event. The sanitizers watch every buffer; the code and
+// the selectors must stay within their sizes and what one event sends on must
+// be ASCII or whole two-byte characters. Shared by the fuzz target and a unit test.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -16,8 +14,7 @@
 
 namespace inputmethodfuzz {
 
-// True when bytes are ASCII and two-byte characters (lead 0x81 to 0xFE,
-// trail 0x40 to 0xFE but not 0x7F), nothing cut in half.
+// ASCII and two-byte characters (lead 0x81 to 0xFE, trail 0x40 to 0xFE but not 0x7F) only.
 inline bool wholecharacters(const std::string& s) {
     for (size_t i = 0; i < s.size(); ++i) {
         const unsigned char lead = static_cast<unsigned char>(s[i]);
@@ -59,8 +56,7 @@ inline size_t sendevent(pyinput& ime, const uint8_t* p, size_t left) {
         ime.keymouse(eventkeydown, 16, 54, 0, 0, 0);  // F1
     } else if (b < 226) {
         ime.keymouse(eventkeydown, 16, 54, 0, -1, 0);  // F2
-    } else if (b < 240 && left >= 3) {
-        // A press somewhere on or near the input bar.
+    } else if (b < 240 && left >= 3) {  // a press on or near the input bar
         ime.keymouse(eventpress, p[1] * 4, ime.top - 8 + p[2] % 48, 0, 0, 0);
         return 3;
     } else if (b < 248 && left >= 2) {

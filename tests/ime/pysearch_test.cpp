@@ -1,62 +1,22 @@
-// The candidate searches on the real dictionaries. The expectations come
-// from the tables' own contents, so they hold whatever words the generator
-// put in: what is offered must really have the typed code, in the order the
-// tables give.
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <map>
+// The candidate searches and the phrase suggestions on the real dictionaries,
+// checked against the tables' own contents so that they hold whatever words
+// the generator put in.
+#include <algorithm>
 #include <set>
-#include <string>
 #include <utility>
-#include <vector>
 
-#include "ime/inputchi.h"
-#include "ime/inpywb.h"
-#include "ime/pyinput.h"
-#include "tests/widgets/recordingwindow.h"
+#include "tests/ime/imefixture.h"
 
 namespace {
 
-std::string slot(const unsigned char* s) { return std::string(reinterpret_cast<const char*>(s), strnlen(reinterpret_cast<const char*>(s), 8)); }
-std::string hanzi(int k) { return std::string(reinterpret_cast<const char*>(keyinputhanzhi[k]), 2); }
-bool startswith(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
+using searchtest = imetest;
 
-// The text of candidate k of a selector, empty when there is none.
-std::string candidate(const digiselview& sel, int k) {
-    const char* t = sel.candidate(k);
-    return t ? std::string(t, size_t(sel.charlens[k])) : std::string();
-}
-
-class searchtest : public ::testing::Test {
-protected:
-    recordingwindow screen{1920, 200};
-    pyinput ime;
-
-    void SetUp() override { pyinputview = &ime; }
-    void TearDown() override { pyinputview = nullptr; }
-
-    void type(const std::string& keys) {
-        for (char c : keys) ime.keymouse(eventchar, c, 0, 0, 0, 0);
-    }
-    std::vector<std::string> page() const {
-        std::vector<std::string> out;
-        for (int k = 0; k <= 5; ++k) out.push_back(candidate(*ime.zhisel, k));
-        return out;
-    }
-    std::vector<std::string> phrases() const {
-        std::vector<std::string> out;
-        for (int k = 6; k <= 9; ++k) out.push_back(candidate(*ime.chisel, k));
-        return out;
-    }
-};
+bool rowmatches(int i, const std::string& typed) { return startswith(slot(keyinputpy[i]), typed); }
 
 // The pinyin row, within [from, to), that stands behind a candidate text.
 int rowbehind(const std::string& text, const std::string& typed, int from, int to) {
-    for (int i = from; i < to; ++i) {
-        const int k = keyinputpyindex[i];
-        if (startswith(slot(keyinputpy[i]), typed) && text.compare(0, 2, hanzi(k)) == 0) return i;
-    }
+    for (int i = from; i < to; ++i)
+        if (rowmatches(i, typed) && text.compare(0, 2, hanzi(keyinputpyindex[i])) == 0) return i;
     return -1;
 }
 
@@ -66,41 +26,39 @@ std::string wubiof(const std::string& ch) {
     return "";
 }
 
-TEST_F(searchtest, pinyinpagesholdmatchingrowsinorder) {
+// Each forward page shows the next matching rows, exact codes first, with the
+// character's wubi code as a hint; paging past the end leaves the slots.
+TEST_F(searchtest, pinyinpagesholdthenextmatchingrows) {
     for (const std::string typed : {"a", "zh", "zhong", "guo", "s", "shi", "x", "n", "lue"}) {
         SCOPED_TRACE(typed);
         ime.reset();
         digiselview::waitsel = false;
         type(typed);
-        int from = 0;
+        int from = 0, pages = 0;
         size_t lastlength = 0;
-        int pages = 0;
-        std::vector<std::string> before;
-        for (;;) {
+        std::vector<std::string> before(6);
+        for (; ime.zhipos != from; ++pages) {
             const std::vector<std::string> shown = page();
             const int to = ime.zhipos;
-            if (to == from) break;  // past the end: nothing placed
-            int lastrow = from - 1;
+            int lastrow = from - 1, filled = 0;
             for (int k = 0; k <= 5; ++k) {
-                const std::string& text = shown[k];
-                if (text == (pages ? before[k] : "")) continue;  // a slot this page did not fill
-                ASSERT_EQ(text.size(), 7u) << k;
-                // The character, its wubi code, spaces.
-                const int row = rowbehind(text, typed, lastrow + 1, to);
+                if (shown[k] == before[k]) continue;  // a slot this page did not fill
+                ASSERT_EQ(shown[k].size(), 7u) << k;
+                const int row = rowbehind(shown[k], typed, lastrow + 1, to);
                 ASSERT_GE(row, 0) << "slot " << k << " holds a row outside this page";
-                const std::string w = wubiof(text.substr(0, 2));
-                EXPECT_EQ(text.substr(2), (w + "     ").substr(0, 5));
-                // Exact codes first: the code lengths never go down.
+                EXPECT_EQ(shown[k].substr(2), (wubiof(shown[k].substr(0, 2)) + "     ").substr(0, 5));
                 const size_t length = slot(keyinputpy[row]).size();
                 EXPECT_GE(length, lastlength);
                 lastlength = length;
                 lastrow = row;
+                ++filled;
             }
-            ++pages;
+            int matching = 0;
+            for (int i = from; i < to; ++i) matching += rowmatches(i, typed);
+            EXPECT_TRUE(filled < 6 || matching == 6) << "a matching row skipped";
             before = shown;
             from = to;
             type(".");
-            ASSERT_GE(ime.zhipos, from);
         }
         EXPECT_EQ(ime.zhipos, zhiinputsize);
         EXPECT_EQ(page(), before) << "paging past the end leaves the slots";
@@ -108,35 +66,20 @@ TEST_F(searchtest, pinyinpagesholdmatchingrowsinorder) {
     }
 }
 
-TEST_F(searchtest, firstpageofaisallexactrows) {
-    // "a" has exactly six rows of its own: the first page is all of them.
-    type("a");
-    int exact = 0;
-    for (int i = 0; i < zhiinputsize; ++i) exact += slot(keyinputpy[i]) == "a";
-    ASSERT_GE(exact, 6);
-    for (int k = 0; k <= 5; ++k) {
-        const int row = rowbehind(page()[k], "a", 0, zhiinputsize);
-        ASSERT_GE(row, 0);
-        EXPECT_EQ(slot(keyinputpy[row]), "a");
-    }
-}
-
+// "shi" has one long run of rows; the rows of "zh" are scattered among others.
 TEST_F(searchtest, backwardpagesretracetheforwardones) {
-    // "shi" has one long run of rows; the rows of "zh" are scattered over
-    // the table among other codes.
     for (const std::string typed : {"shi", "zh", "lue"}) {
         SCOPED_TRACE(typed);
         ime.reset();
         type(typed);
-        // A backward page from the first page shows the first page again.
         std::vector<std::vector<std::string>> pages = {page()};
         type(",");
-        EXPECT_EQ(page(), pages[0]);
-        for (int guard = 0; guard < 2000 && ime.zhipos < zhiinputsize; ++guard) {
+        EXPECT_EQ(page(), pages[0]) << "a backward page from the first shows the first";
+        while (ime.zhipos < zhiinputsize && pages.size() < 2000) {
             type(".");
             pages.push_back(page());
         }
-        type(".");  // past the end: nothing changes
+        type(".");
         EXPECT_EQ(page(), pages.back());
         for (size_t n = pages.size() - 1; n-- > 0;) {
             type(",");
@@ -151,76 +94,38 @@ TEST_F(searchtest, backwardpagesretracetheforwardones) {
     }
 }
 
-TEST_F(searchtest, phrasesstartwithacharacterofthepage) {
-    for (const std::string typed : {"zhong", "guo", "shi", "de", "a"}) {
-        SCOPED_TRACE(typed);
-        ime.reset();
-        type(typed);
-        std::set<std::string> pagechars;
-        for (const std::string& c : page()) pagechars.insert(c.substr(0, 2));
-        int shown = 0;
-        for (const std::string& p : phrases()) {
-            if (p.empty()) continue;
-            ++shown;
-            EXPECT_EQ(p.size() % 2, 0u);
-            EXPECT_TRUE(pagechars.count(p.substr(0, 2))) << p;
-        }
-        EXPECT_EQ(shown, 4);
-    }
-}
-
-// Every (text, code) pair of the phrase dictionary.
-std::set<std::pair<std::string, std::string>> phrasepairs() {
-    std::set<std::pair<std::string, std::string>> pairs;
-    for (int p = 0; p < inputhzchinumber; ++p) {
-        const int off = inputhzchiindex[p], len = inputhzchiindex[p + 1] - off;
-        pairs.insert({std::string(reinterpret_cast<const char*>(inputhzchi + off), size_t(len)), slot(inputhzchiwb[p])});
-    }
-    return pairs;
-}
-
 // Splits a wubi candidate into its Chinese bytes and its code letters.
 std::pair<std::string, std::string> splitwubi(const std::string& text) {
     size_t n = 0;
     while (n < text.size() && (static_cast<unsigned char>(text[n]) & 0x80)) n += 2;
-    std::string letters = text.substr(n);
-    EXPECT_FALSE(letters.empty());
-    if (!letters.empty()) {
-        EXPECT_EQ(letters.back(), ' ');
-        letters.pop_back();
-    }
-    return {text.substr(0, n), letters};
+    EXPECT_EQ(text.back(), ' ');
+    return {text.substr(0, n), text.substr(n, text.size() - n - 1)};
 }
 
 TEST_F(searchtest, wubicandidateshavethetypedcode) {
-    const auto pairs = phrasepairs();
-    ime.keymouse(eventkeydown, 16, 54, 0, -1, 0);  // F2: wubi
-    ASSERT_EQ(ime.mode, pyinput::wubi);
+    std::set<std::pair<std::string, std::string>> pairs;
+    for (int p = 0; p < inputhzchinumber; ++p) pairs.insert({entrytext(p), slot(inputhzchiwb[p])});
+    f2();
     for (const std::string typed : {"a", "aa", "aaa", "aaaa", "g", "kh", "wqv", "yyyy", "tr"}) {
         SCOPED_TRACE(typed);
         ime.reset();
         type(typed);
         ASSERT_TRUE(digiselview::waitsel);
-        int exact = 0;
-        for (int k = 0; k <= 5; ++k) {
-            const std::string t = candidate(*ime.zhisel, k);
+        int exact = 0, longer = 0;
+        for (int k = 0; k <= 9; ++k) {
+            const std::string t = candidate(k);
             if (t.empty()) continue;
-            ++exact;
             const auto split = splitwubi(t);
-            EXPECT_EQ(split.second, typed);
             EXPECT_TRUE(pairs.count(split)) << t;
+            if (k <= 5) {
+                ++exact;
+                EXPECT_EQ(split.second, typed);
+            } else {
+                ++longer;
+                EXPECT_TRUE(startswith(split.second, typed));
+                EXPECT_GT(split.second.size(), typed.size());
+            }
         }
-        int longer = 0;
-        for (int k = 6; k <= 9; ++k) {
-            const std::string t = candidate(*ime.chisel, k);
-            if (t.empty()) continue;
-            ++longer;
-            const auto split = splitwubi(t);
-            EXPECT_TRUE(startswith(split.second, typed));
-            EXPECT_GT(split.second.size(), typed.size());
-            EXPECT_TRUE(pairs.count(split)) << t;
-        }
-        // As many as the dictionary has, up to the slots there are.
         int haveexact = 0, havelonger = 0;
         for (int p = 0; p < inputhzchinumber; ++p) {
             const std::string c = slot(inputhzchiwb[p]);
@@ -233,12 +138,129 @@ TEST_F(searchtest, wubicandidateshavethetypedcode) {
 }
 
 TEST_F(searchtest, fiveletterwubicodematchesnothing) {
-    ime.keymouse(eventkeydown, 16, 54, 0, -1, 0);
+    f2();
     type("aaaaa");
     EXPECT_STREQ(ime.code, "aaaaa");
     EXPECT_STREQ(ime.zhisel->digistr, "012345");
     EXPECT_STREQ(ime.chisel->digistr, "6789");
     EXPECT_TRUE(digiselview::waitsel);
+}
+
+// Slots 6 to 9 suggest the most frequent phrases that start with a character
+// of the pinyin page, from the generated lookup tables.
+TEST(suggestiontables, matchthephrasedictionaryforeverycharacter) {
+    // The suggestions are the first entry of every text of two or more characters.
+    std::vector<int> expected;
+    std::set<std::string> texts;
+    for (int p = 0; p < inputhzchinumber; ++p)
+        if (entrytext(p).size() >= 4 && texts.insert(entrytext(p)).second) expected.push_back(p);
+    std::vector<int> order(inputhzfreqorder, inputhzfreqorder + inputhzfreqnumber);
+    std::sort(order.begin(), order.end());
+    ASSERT_EQ(order, expected);
+    // Each hanzi lists exactly the suggestions it starts, by rank.
+    std::vector<std::vector<int>> bychar(hanzislots);
+    for (int i = 0; i < inputhzfreqnumber; ++i) {
+        const std::string t = entrytext(inputhzfreqorder[i]);
+        const int s = hanzislot(static_cast<unsigned char>(t[0]), static_cast<unsigned char>(t[1]));
+        ASSERT_GE(s, 0) << "a phrase that starts with no hanzi";
+        bychar[s].push_back(i);
+    }
+    ASSERT_EQ(inputhzfreqstart[0], 0);
+    for (int s = 0; s < hanzislots; ++s) {
+        const std::vector<int> got(inputhzfreqbychar + inputhzfreqstart[s], inputhzfreqbychar + inputhzfreqstart[s + 1]);
+        ASSERT_EQ(got, bychar[s]) << "hanzi slot " << s;
+    }
+}
+
+class suggestiontest : public imetest {
+protected:
+    std::set<std::string> pagechars() const {
+        std::set<std::string> chars;
+        for (const std::string& c : page())
+            if (!c.empty()) chars.insert(c.substr(0, 2));
+        return chars;
+    }
+    // Suggestions `from` to `from` + 3 for a set of characters, worked out
+    // from the phrase dictionary and the ranks alone.
+    static std::vector<std::string> expected(const std::set<std::string>& chars, size_t from = 0) {
+        std::vector<std::string> all;
+        for (int i = 0; i < inputhzfreqnumber; ++i) {
+            const std::string t = entrytext(inputhzfreqorder[i]);
+            if (chars.count(t.substr(0, 2))) all.push_back(t);
+        }
+        all.resize(std::max(all.size(), from + 4));
+        return std::vector<std::string>(all.begin() + long(from), all.begin() + long(from) + 4);
+    }
+};
+
+TEST_F(suggestiontest, firstpageshowsthemostfrequentphrasesofitscharacters) {
+    for (const std::string typed : {"zhong", "guo", "shi", "de", "ren", "zh", "a", "xue", "lue"}) {
+        SCOPED_TRACE(typed);
+        ime.reset();
+        type(typed);
+        EXPECT_EQ(phrases(), expected(pagechars()));
+    }
+    ime.reset();
+    type("zhong");
+    const std::vector<std::string> shown = phrases();
+    EXPECT_NE(std::find(shown.begin(), shown.end(), "\xD6\xD0\xB9\xFA"), shown.end()) << "中国";
+}
+
+TEST_F(suggestiontest, pagingupdatesthesuggestions) {
+    type("shi");
+    const std::vector<std::string> first = phrases();
+    for (const char* k : {".", ".", ","}) {
+        type(k);
+        EXPECT_EQ(phrases(), expected(pagechars())) << k;
+    }
+    EXPECT_NE(phrases(), first);
+    type(",");
+    EXPECT_EQ(phrases(), first);
+}
+
+// With the code emptied by Backspace the characters are gone and the page
+// keys go on through the phrases of the last page.
+TEST_F(suggestiontest, emptiedcodegoesthroughthephrasesofthelastpage) {
+    type("z");
+    const std::set<std::string> chars = pagechars();
+    ASSERT_EQ(phrases(), expected(chars));
+    type("\b");
+    EXPECT_STREQ(ime.code, "");
+    EXPECT_TRUE(pagechars().empty());
+    EXPECT_TRUE(digiselview::waitsel);
+    EXPECT_EQ(phrases(), expected(chars, 4));
+    for (auto [k, from] : std::vector<std::pair<const char*, size_t>>{{".", 8}, {",", 4}, {",", 0}, {",", 0}}) {
+        type(k);
+        EXPECT_EQ(phrases(), expected(chars, from)) << k << from;
+    }
+}
+
+// Slots the page's characters do not fill are emptied, not left showing the
+// phrases of an earlier page.
+TEST_F(suggestiontest, fewphrasesleavetherestempty) {
+    std::string none;
+    for (int i = 0; i < zhiinputsize && none.empty(); ++i) {
+        ime.reset();
+        digiselview::waitsel = false;
+        type(slot(keyinputpy[i]));
+        if (phrases()[0].empty()) none = slot(keyinputpy[i]);
+    }
+    ASSERT_FALSE(none.empty()) << "some syllable whose characters start no phrase";
+    ime.reset();
+    type("zhong\3" + none);
+    EXPECT_EQ(phrases(), std::vector<std::string>(4));
+}
+
+// The order the measuring tool compares with: the first entries of the
+// dictionary that start with a character of the page, single ones too.
+TEST_F(suggestiontest, dictionaryorderisstillthere) {
+    ime.frequentphrases = false;
+    type("zhong");
+    const std::set<std::string> chars = pagechars();
+    std::vector<std::string> want;
+    for (int p = 0; p < inputhzchinumber && want.size() < 4; ++p)
+        if (chars.count(entrytext(p).substr(0, 2))) want.push_back(entrytext(p));
+    EXPECT_EQ(phrases(), want);
 }
 
 }  // namespace
