@@ -127,42 +127,35 @@ void expectplaced(const mybitmap& b, const fbformat& f, const memdevice& d, int 
         }
 }
 
-// Rows longer than the visible width: one write per row, the padding left alone.
-TEST(FbFormat, PaddedRowsGoOneWritePerRow) {
-    const int w = 13, h = 7;
+// Rows longer than the visible width, and a screen panned to (x, y) of a
+// larger virtual screen, wrapping to its top where the device says so: one
+// write per row unless the rows follow each other, and nothing outside the
+// visible area touched.
+TEST(FbFormat, PlacesTheVisibleAreaInPaddedAndPannedRows) {
+    const int w = 9, h = 5;
     mybitmap b(w, h);
     fillpattern(b);
-    for (fbformat f : {format(w, h), format(w, h, 16, rgb565)}) {
-        SCOPED_TRACE(f.bitsperpixel);
-        f.linelength += 12;
+    struct layout {
+        int bits, extraline, x, y, vheight;
+        bool wrap;
+        size_t writes;
+    };
+    for (const layout& l : {layout{32, 12, 0, 0, h, false, h}, layout{16, 10, 0, 0, h, false, h},
+                            layout{32, 0, 0, 6, 12, false, 1}, layout{16, 10, 3, 4, 12, false, h},
+                            layout{16, 0, 0, 10, 12, true, h}}) {
+        fbformat f = l.bits == 32 ? format(w, h) : format(w, h, 16, rgb565);
+        SCOPED_TRACE(std::to_string(l.bits) + " bits, at " + std::to_string(l.x) + "," + std::to_string(l.y));
+        f.linelength += l.extraline;
+        f.xoffset = l.x;
+        f.yoffset = l.y;
+        f.virtualheight = l.vheight;
+        f.ywrap = l.wrap;
         ASSERT_TRUE(f.supported());
         std::vector<unsigned char> staging(f.stagingsize());
-        memdevice d(size_t(f.linelength) * h);
+        memdevice d(size_t(f.linelength) * size_t(l.vheight));
         ASSERT_TRUE(copytodevice(b, f, staging.data(), memdevice::put, &d));
-        EXPECT_EQ(d.writes.size(), size_t(h));
-        expectplaced(b, f, d, h);
-    }
-}
-
-// A panned screen shows from (xoffset, yoffset) of the virtual screen, and
-// with vertical wrapping the rows past its end start at its top.
-TEST(FbFormat, PanningOffsetPlacesTheVisibleArea) {
-    const int w = 9, h = 5, vh = 12;
-    mybitmap b(w, h);
-    fillpattern(b);
-    for (bool wrap : {false, true}) {
-        SCOPED_TRACE(wrap);
-        fbformat f = format(w, h, 16, rgb565);
-        f.linelength = 14 * 2;
-        f.virtualheight = vh;
-        f.xoffset = 3;
-        f.yoffset = wrap ? vh - 2 : 4;
-        f.ywrap = wrap;
-        ASSERT_TRUE(f.supported());
-        std::vector<unsigned char> staging(f.stagingsize());
-        memdevice d(size_t(f.linelength) * vh);
-        ASSERT_TRUE(copytodevice(b, f, staging.data(), memdevice::put, &d));
-        expectplaced(b, f, d, vh);
+        EXPECT_EQ(d.writes.size(), l.writes);
+        expectplaced(b, f, d, l.vheight);
     }
 }
 
