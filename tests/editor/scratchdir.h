@@ -11,8 +11,9 @@
 #include <set>
 #include <string>
 
-class scratchdir {
-public:
+struct scratchdir {
+    std::string dir;
+
     scratchdir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "zhedittest-XXXXXX").string();
         if (mkdtemp(pattern.data()) != nullptr) dir = pattern;
@@ -26,14 +27,11 @@ public:
 
     bool ok() const { return !dir.empty(); }
     std::string path(const std::string& name) const { return dir + "/" + name; }
-    // The names in the directory.
     std::set<std::string> names() const {
         std::set<std::string> out;
         for (const auto& e : std::filesystem::directory_iterator(dir)) out.insert(e.path().filename().string());
         return out;
     }
-
-    std::string dir;
 };
 
 inline void writebytes(const std::string& path, const std::string& bytes) {
