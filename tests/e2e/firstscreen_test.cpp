@@ -16,8 +16,7 @@ using zhe2e::frame;
 using zhe2e::session;
 namespace keys = zhe2e::keys;
 
-constexpr std::uint32_t green = 0xFF00FF00u;  // opaque, as a stored pixel
-constexpr std::uint32_t black = 0xFF000000u;
+constexpr std::uint32_t green = 0xFF00FF00u, black = 0xFF000000u;  // as stored pixels
 
 // The status bar as the program draws it for a message, in a bitmap of our own.
 std::unique_ptr<mybitmap> statusbarshowing(const char* text, int width, int height) {
@@ -34,8 +33,7 @@ std::unique_ptr<mybitmap> statusbarshowing(const char* text, int width, int heig
     for (int y = y1; y <= y2; ++y)
         for (int x = 0; x < f.width; ++x)
             if (f.at(x, y) != b.getpixel(x, y).value())
-                return ::testing::AssertionFailure() << "first difference at (" << x << "," << y << "): "
-                                                     << std::hex << f.at(x, y) << " vs " << b.getpixel(x, y).value();
+                return ::testing::AssertionFailure() << "first difference at (" << x << "," << y << ")";
     return ::testing::AssertionSuccess();
 }
 
@@ -70,33 +68,25 @@ TEST(FirstScreen, ButtonBarHasEightFramedButtonsWithLabels) {
     EXPECT_EQ(f.at(500, 400) & 0x00FFFFFFu, 0x00FFFFFFu);
 }
 
-TEST(FirstScreen, ArrowKeyIsDescribedInTheStatusBar) {
+// 键按下键值为N, 标志为0
+std::string keydescription(int code) {
+    return "\xBC\xFC\xB0\xB4\xCF\xC2\xBC\xFC\xD6\xB5\xCE\xAA" + std::to_string(code) + ", \xB1\xEA\xD6\xBE\xCE\xAA" "0";
+}
+
+// A key the table does not know leaves the line as it was; F3 starts a
+// selection without a redraw, so its description stays.
+TEST(FirstScreen, KeysAreDescribedInTheStatusBar) {
     session s;
     ASSERT_TRUE(s.start()) << s.error();
     ASSERT_TRUE(s.key(keys::Up)) << s.error();
-    const frame f = s.lastframe();
-    // 键按下键值为38, 标志为0
-    const auto expected = statusbarshowing(
-        "\xBC\xFC\xB0\xB4\xCF\xC2\xBC\xFC\xD6\xB5\xCE\xAA" "38, \xB1\xEA\xD6\xBE\xCE\xAA" "0", 1024, 768);
-    EXPECT_TRUE(samerows(f, *expected, 0, 30));
-    // A key the table does not know leaves the line as it was.
+    const auto up = statusbarshowing(keydescription(38).c_str(), 1024, 768);
+    EXPECT_TRUE(samerows(s.lastframe(), *up, 0, 30));
     ASSERT_TRUE(s.key(keys::Insert)) << s.error();
-    EXPECT_TRUE(samerows(s.lastframe(), *expected, 0, 30));
-    ASSERT_TRUE(s.key(keys::F7)) << s.error();
-    const zhe2e::result r = s.finish();
-    EXPECT_EQ(r.status, 0);
-}
-
-// F3 starts a selection without a redraw, so its description stays.
-TEST(FirstScreen, KeyThatRedrawsNothingIsDescribed) {
-    session s;
-    ASSERT_TRUE(s.start()) << s.error();
+    EXPECT_TRUE(samerows(s.lastframe(), *up, 0, 30));
     ASSERT_TRUE(s.key(keys::F3)) << s.error();
-    // 键按下键值为114, 标志为0
-    EXPECT_TRUE(samerows(s.lastframe(),
-                         *statusbarshowing("\xBC\xFC\xB0\xB4\xCF\xC2\xBC\xFC\xD6\xB5\xCE\xAA" "114, \xB1\xEA\xD6\xBE\xCE\xAA" "0",
-                                          1024, 768),
-                         0, 30));
+    EXPECT_TRUE(samerows(s.lastframe(), *statusbarshowing(keydescription(114).c_str(), 1024, 768), 0, 30));
+    ASSERT_TRUE(s.key(keys::F7)) << s.error();
+    EXPECT_EQ(s.finish().status, 0);
 }
 
 }  // namespace

@@ -66,22 +66,18 @@ class ConvertTest(unittest.TestCase):
         self.addCleanup(self.dir.cleanup)
 
     def convert(self, data):
-        src = os.path.join(self.dir.name, "in")
-        dst = os.path.join(self.dir.name, "out.png")
+        src, dst = os.path.join(self.dir.name, "in"), os.path.join(self.dir.name, "out.png")
         with open(src, "wb") as f:
             f.write(data)
         self.assertEqual(frametopng.main(["frametopng", src, dst]), 0)
         with open(dst, "rb") as f:
             return decode_png(f.read())
 
-    def test_frame_file_becomes_rgb_top_down(self):
-        self.assertEqual(self.convert(frame_file()), (WIDTH, HEIGHT, EXPECTED))
-
-    def test_bmp_rows_padding_and_order(self):
-        # 3 pixels of 3 bytes need one padding byte per row; rows are stored bottom-up.
-        self.assertEqual(self.convert(bmp_file()), (WIDTH, HEIGHT, EXPECTED))
-        self.assertEqual(self.convert(bmp_file(bpp=32)), (WIDTH, HEIGHT, EXPECTED))
-        self.assertEqual(self.convert(bmp_file(top_down=True)), (WIDTH, HEIGHT, EXPECTED))
+    def test_frames_and_bmps_become_rgb_top_down(self):
+        # 3 pixels of 3 bytes need one padding byte per row; BMP rows are bottom-up
+        # unless the height is negative.
+        for data in (frame_file(), bmp_file(), bmp_file(bpp=32), bmp_file(top_down=True)):
+            self.assertEqual(self.convert(data), (WIDTH, HEIGHT, EXPECTED))
 
     def test_rejects_what_is_not_a_picture(self):
         src = os.path.join(self.dir.name, "in")

@@ -2,103 +2,75 @@
 
 #include <gtest/gtest.h>
 
-#include "graphics/pixelset.h"
-
-#include <set>
+#include <functional>
 #include <utility>
+
+#include "graphics/pixelset.h"
 
 namespace {
 
-class viewtest : public ::testing::Test {
-protected:
-    mybitmap bitmap{64, 48};
-    void SetUp() override { myview::pmymap = &bitmap; }
-
-    points painted(mycolor c) const { return pixelsof(bitmap, c); }
-    points black() const { return painted(mycolor(0, 0, 0)); }
-};
-
-TEST_F(viewtest, cornersinanyorder) {
-    myview v(100, 50, 10, 5);
-    EXPECT_EQ(v.left, 10);
-    EXPECT_EQ(v.top, 5);
-    EXPECT_EQ(v.right, 100);
-    EXPECT_EQ(v.bottom, 50);
-    EXPECT_EQ(v.width(), 90);
-    EXPECT_EQ(v.high(), 45);
-    myview d;
-    EXPECT_EQ(d.right, 30);
-    EXPECT_FALSE(d.redstrokes);
+points rect(int x1, int y1, int x2, int y2) {
+    points out;
+    for (int y = y1; y <= y2; ++y)
+        for (int x = x1; x <= x2; ++x) out.insert({x, y});
+    return out;
 }
 
-TEST_F(viewtest, coordinatesarerelativeandunclipped) {
-    myview v(10, 20, 30, 40);
-    v.setpixel(0, 0);
-    v.setpixel(-5, 0);
-    EXPECT_EQ(black(), (points{{10, 20}, {5, 20}}));
-}
-
-TEST_F(viewtest, pendotisthreepixelswideforthinpens) {
-    myview v(0, 0, 30, 30);
-    for (int thick : {0, 1, 3}) {
+TEST(myview, shapesliteexactlytheirpixels) {
+    mybitmap bitmap(64, 48);
+    myview::pmymap = &bitmap;
+    myview v(30, 40, 10, 20);  // corners in any order; coordinates relative and unclipped
+    EXPECT_EQ(std::make_pair(v.width(), v.high()), std::make_pair(20, 20));
+    const struct {
+        const char* name;
+        int thick;
+        std::function<void()> draw;
+        points black;
+    } cases[] = {
+        {"setpixel", 1, [&] { v.setpixel(0, 0); v.setpixel(-5, 0); }, {{10, 20}, {5, 20}}},
+        {"thin pen dot", 0, [&] { v.pixel(5, 5); }, rect(14, 25, 16, 25)},
+        {"pen dot of 3", 3, [&] { v.pixel(5, 5); }, rect(14, 25, 16, 25)},
+        {"empty disc", 1, [&] { v.circlef(0, 0, 0); }, {}},
+        {"disc of 2", 1, [&] { v.circlef(0, 0, 2); }, rect(8, 19, 12, 21)},  // 2r - 1 rows
+    };
+    for (const auto& c : cases) {
         bitmap.clear(mycolor(0xFFFFFFFFu));
-        bitmap.thick = thick;
-        v.pixel(5, 5);
-        EXPECT_EQ(black(), (points{{4, 5}, {5, 5}, {6, 5}})) << thick;
+        bitmap.thick = c.thick;
+        c.draw();
+        EXPECT_EQ(pixelsof(bitmap, mycolor(0, 0, 0)), c.black) << c.name;
     }
     bitmap.clear(mycolor(0xFFFFFFFFu));
     bitmap.thick = 4;
     v.pixel(5, 5);
-    EXPECT_EQ(black().size(), 15u);
-    EXPECT_TRUE(black().count({3, 4}) && black().count({7, 6}));
-}
-
-TEST_F(viewtest, discsspantworminusonerows) {
-    myview v(10, 10, 40, 40);
-    v.circlef(0, 0, 0);
-    EXPECT_TRUE(black().empty());
-    v.circlef(0, 0, 2);
-    points expected;
-    for (int y = -1; y <= 1; ++y)
-        for (int x = -2; x <= 2; ++x) expected.insert({10 + x, 10 + y});
-    EXPECT_EQ(black(), expected);
-}
-
-TEST_F(viewtest, boxfincludesedgesandleavesthepen) {
-    myview v(0, 0, 30, 30);
+    const points thick = pixelsof(bitmap, mycolor(0, 0, 0));
+    EXPECT_EQ(thick.size(), 15u);
+    EXPECT_TRUE(thick.count({13, 24}) && thick.count({17, 26}));
     const mycolor c(1, 2, 3);
-    v.boxf(5, 5, 2, 2, c);
-    points expected;
-    for (int y = 2; y <= 5; ++y)
-        for (int x = 2; x <= 5; ++x) expected.insert({x, y});
-    EXPECT_EQ(painted(c), expected);
+    v.boxf(5, 5, 2, 2, c);  // edges included, and the pen keeps the colour
+    EXPECT_EQ(pixelsof(bitmap, c), rect(12, 22, 15, 25));
     EXPECT_EQ(bitmap.pencolor, c);
 }
 
-TEST_F(viewtest, clearpaintswhitewithyellowframeandblackpen) {
+TEST(myview, clearboxandoutline) {
+    mybitmap bitmap(64, 48);
+    myview::pmymap = &bitmap;
     bitmap.clear(mycolor(0, 0, 0));
     myview v(10, 10, 20, 15);
     v.clear();
-    const mycolor white(0xFFFFFFFFu), yellow(255, 255, 0);
-    // Inside the frame: 7 x 4 white pixels; the frame reaches one pixel
-    // beyond the rectangle on the left and right.
-    EXPECT_EQ(painted(white).size(), 7u * 4);
-    const points frame = painted(yellow);
+    // 7 x 4 white inside; the yellow frame reaches one pixel beyond left and right.
+    EXPECT_EQ(pixelsof(bitmap, mycolor(0xFFFFFFFFu)).size(), 7u * 4);
+    const points frame = pixelsof(bitmap, mycolor(255, 255, 0));
     EXPECT_TRUE(frame.count({9, 12}) && frame.count({21, 12}) && frame.count({15, 10}) && frame.count({15, 15}));
     EXPECT_FALSE(frame.count({15, 9}));
     EXPECT_EQ(bitmap.pencolor, mycolor(0, 0, 0));
-}
-
-TEST_F(viewtest, boxandoutline) {
-    myview v(10, 10, 20, 15);
+    bitmap.clear(mycolor(0xFFFFFFFFu));
     v.drawbj();
-    const points outline = black();
+    const points outline = pixelsof(bitmap, mycolor(0, 0, 0));
     EXPECT_EQ(outline.size(), 2u * 11 + 2u * 4);
     EXPECT_TRUE(outline.count({10, 10}) && outline.count({20, 15}));
     bitmap.clear(mycolor(0xFFFFFFFFu));
-    bitmap.pencolor = mycolor(0, 0, 0);
-    v.box(0, 0, 4, 2);  // pen lines: horizontal edges one pixel tall, reaching one beyond
-    const points b = black();
+    v.box(0, 0, 4, 2);  // horizontal edges are pen lines, reaching one beyond
+    const points b = pixelsof(bitmap, mycolor(0, 0, 0));
     EXPECT_TRUE(b.count({9, 10}) && b.count({15, 10}) && b.count({9, 11}) && b.count({15, 12}));
     EXPECT_FALSE(b.count({12, 11}));
 }

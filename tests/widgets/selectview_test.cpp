@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "app/amybitmapwin.h"
 #include "view/testfont.h"
 #include "widgets/statusbar.h"
@@ -38,12 +36,6 @@ TEST(selectview, pressrowschooseentries) {
     EXPECT_TRUE(s.keymouse(eventpress, 150, 100 + 59, 0, 0, 0));
     EXPECT_EQ(s.selected, 10000);
     EXPECT_FALSE(s.keymouse(eventpress, 150, 100 + 150, 0, 0, 0));  // below the 4 entries
-    // Through the window manager: the status line names the choice.
-    s.selected = 0;
-    win.pmodal = &s;
-    win.keymouse(eventpress, 150, 100 + 40, 0, 0, 0);
-    EXPECT_EQ(std::strncmp(publicbuffer, "\xB0\xB4", 2) == 0 || std::strncmp(publicbuffer, "\xD7\xF3", 2) == 0, true);
-    EXPECT_EQ(mybitmap::zhityid, 0);
     testfont::restore(win.bmp);
     statebar = nullptr;
     mymapwin = nullptr;
