@@ -95,6 +95,12 @@ void pyinput::reset() {
     draw();
 }
 
+// No candidates wait for a choice any more; reset draws the emptied bar.
+void pyinput::endcomposition() {
+    digiselview::waitsel = false;
+    reset();
+}
+
 int pyinput::codelength() const { return int(strnlen(code, 8)); }
 
 void pyinput::draw() {
@@ -200,9 +206,7 @@ bool pyinput::searchagain(int type, int b, int c, int d, int e) {
 bool pyinput::backspace(int type, int a, int b, int c, int d, int e) {
     const int n = codelength();
     if (n == 0) {
-        reset();
-        digiselview::waitsel = false;
-        draw();
+        endcomposition();
         return passon(type, a, b, c, d, e);
     }
     code[n - 1] = 0;
@@ -247,9 +251,7 @@ bool pyinput::keymouse(int type, int a, int b, int c, int d, int e) {
     case 8:
         return backspace(type, a, b, c, d, e);
     case 0:
-        reset();
-        digiselview::waitsel = false;
-        draw();
+        endcomposition();
         return true;
     default:
         return digiselview::waitsel ? offer(type, a, b, c, d, e) : passon(type, a, b, c, d, e);
