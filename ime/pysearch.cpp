@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ime/inputchi.h"
+#include "ime/inpywb.h"
 #include "ime/pyinput.h"
 
 namespace {
@@ -13,25 +14,11 @@ constexpr uint64_t pbws[8] = {
     0, 0xFF, 0xFFFF, 0xFFFFFF, 0xFFFFFFFFull, 0xFFFFFFFFFFull, 0xFFFFFFFFFFFFull, 0xFFFFFFFFFFFFFFull,
 };
 
-// The code value of an 8-byte slot: the bytes as a little-endian number,
-// one load where the machine is little-endian.
-inline uint64_t codevalue(const unsigned char* slot) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    uint64_t v;
-    std::memcpy(&v, slot, 8);
-    return v;
-#else
-    uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = v << 8 | slot[i];
-    return v;
-#endif
-}
-
 inline uint16_t firstchar(const unsigned char* text) { return uint16_t(text[0] | text[1] << 8); }
 
 }  // namespace
 
-uint64_t pyinput::codekey() const { return codevalue(reinterpret_cast<const unsigned char*>(code)); }
+uint64_t pyinput::codekey() const { return slotvalue(reinterpret_cast<const unsigned char*>(code)); }
 
 bool pyinput::wbcode(int k, const char*& text, int& len) {
     static char bb[8];
@@ -78,7 +65,7 @@ void pyinput::scanforward(uint64_t key, uint64_t mask) {
     }
     int i = start;
     for (; i < zhicount; ++i) {
-        if ((codevalue(pytab[i]) & mask) != key) continue;
+        if ((slotvalue(pytab[i]) & mask) != key) continue;
         if (slot == zhisel->rangfrom) pagefirst = i;
         placecharacter(i, slot, true);
         if (++slot > zhisel->rangto) break;
@@ -96,7 +83,7 @@ void pyinput::scanbackward(uint64_t key, uint64_t mask) {
     int lastrow = -1;
     int i = pagefirst - 1 < zhicount ? pagefirst - 1 : zhicount - 1;
     for (; i >= 0; --i) {
-        if ((codevalue(pytab[i]) & mask) != key) continue;
+        if ((slotvalue(pytab[i]) & mask) != key) continue;
         --j;
         if (lastrow < 0) lastrow = i;
         placecharacter(i, j, true);
@@ -257,7 +244,7 @@ bool pyinput::searchwb(bool) {
     int longer[digiselview::slotcount];
     int placed = 0, found = 0;
     for (int p = 0; p < chicount && (placed < exactslots || found < longerslots); ++p) {
-        const uint64_t v = codevalue(chiwb[p]);
+        const uint64_t v = slotvalue(chiwb[p]);
         if ((v & mask) != key) continue;
         if (v == key) {
             if (placed < exactslots) placewubi(zhisel, zhisel->rangfrom + placed++, p);
