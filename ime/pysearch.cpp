@@ -20,13 +20,13 @@ inline uint16_t firstchar(const unsigned char* text) { return uint16_t(text[0] |
 
 uint64_t pyinput::codekey() const { return slotvalue(reinterpret_cast<const unsigned char*>(code)); }
 
+// The code is read where it is in the table: a slot is its own terminated
+// string.
 bool pyinput::wbcode(int k, const char*& text, int& len) {
-    static char bb[8];
     for (int i = 0; i < zhicount; ++i) {
         if (wbidx[i] != k) continue;
-        std::memcpy(bb, wbtab[i], 8);
-        text = bb;
-        len = int(strnlen(bb, 8));
+        text = reinterpret_cast<const char*>(wbtab[i]);
+        len = int(strnlen(text, 8));
         return true;
     }
     return false;
