@@ -112,9 +112,8 @@ void pyinput::search(bool forward) {
 }
 
 // Four phrases from chipos on whose first character is on the page. The
-// comparison starts at pageidx and goes round the page; an entry that
-// matches no character leaves pageidx where it was, so it is passed over
-// with one quick test.
+// comparison starts at pageidx and goes round the page, and pageidx stays
+// on the match; an entry that matches no character leaves it where it was.
 void pyinput::phrasesforward() {
     const int slots = chisel->rangto - chisel->rangfrom + 1;
     int placed = 0;
@@ -123,17 +122,12 @@ void pyinput::phrasesforward() {
         const unsigned char* text = chitext + chiidx[chipos];
         const int len = chinum(chipos);
         const uint16_t first = len >= 2 ? firstchar(text) : 0;
-        const bool onpage = first != 0 && (pagezhi[0] == first || pagezhi[1] == first || pagezhi[2] == first ||
-                                           pagezhi[3] == first || pagezhi[4] == first || pagezhi[5] == first);
-        if (onpage) {
-            for (int t = 0; t < pagesize; ++t) {
-                if (pagezhi[pageidx] == first) {
-                    chisel->setchar('0' + chisel->rangfrom + placed, reinterpret_cast<const char*>(text), len);
-                    ++placed;
-                    break;
-                }
-                pageidx = pageidx >= pagesize - 1 ? 0 : pageidx + 1;
-            }
+        for (int t = 0, at = pageidx; first != 0 && t < pagesize; ++t, at = at >= pagesize - 1 ? 0 : at + 1) {
+            if (pagezhi[at] != first) continue;
+            pageidx = at;
+            chisel->setchar('0' + chisel->rangfrom + placed, reinterpret_cast<const char*>(text), len);
+            ++placed;
+            break;
         }
         ++chipos;
     }
