@@ -24,16 +24,6 @@ fileio& systemfileio() {
     return io;
 }
 
-namespace {
-
-constexpr size_t pathbuf = PATH_MAX;
-constexpr int temptries = 100;
-
-saveoutcome done(bool inplace) { return {true, 0, "", inplace}; }
-saveoutcome failed(const char* step, int error, bool inplace) { return {false, error, step, inplace}; }
-
-// The directory part of path with its final slash ("" for a bare name);
-// false when it does not fit.
 bool directoryof(const char* path, char* dir, size_t size) {
     const char* slash = std::strrchr(path, '/');
     const size_t len = slash == nullptr ? 0 : size_t(slash - path) + 1;
@@ -42,6 +32,14 @@ bool directoryof(const char* path, char* dir, size_t size) {
     dir[len] = '\0';
     return true;
 }
+
+namespace {
+
+constexpr size_t pathbuf = PATH_MAX;
+constexpr int temptries = 100;
+
+saveoutcome done(bool inplace) { return {true, 0, "", inplace}; }
+saveoutcome failed(const char* step, int error, bool inplace) { return {false, error, step, inplace}; }
 
 // Creates a new, empty file beside path, its name in temp; the descriptor,
 // or -1 with errno set. The name does not grow with the file's own name, so

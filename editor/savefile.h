@@ -24,6 +24,10 @@ struct fileio {
 
 fileio& systemfileio();
 
+// The directory part of path with its final slash ("" for a bare name) in
+// dir; false when it does not fit in size bytes.
+bool directoryof(const char* path, char* dir, size_t size);
+
 struct saveoutcome {
     bool ok;
     int error;           // errno of the failing step, 0 on success
