@@ -50,8 +50,9 @@ bool writeall(int fd, const unsigned char* from, unsigned long long n) {
 clipbd::clipbd(const char* path) : clipbuf(new unsigned char[capacity]) {
     // A path that does not fit is not cut short (that would name another
     // file): the store then stays in memory.
-    if (path == nullptr || *path == '\0' || std::strlen(path) >= pathsize) return;
-    std::memcpy(filepath, path, std::strlen(path) + 1);
+    const size_t length = path != nullptr ? std::strlen(path) : 0;
+    if (length == 0 || length >= pathsize) return;
+    std::memcpy(filepath, path, length + 1);
     load();
 }
 
