@@ -172,10 +172,13 @@ bool pyinput::passon(int type, int a, int b, int c, int d, int e) {
     return mymapwin->keymouse(type, a, b, c, d, e);
 }
 
+// The 8-byte code slot always keeps a closing zero.
+static_assert(pyinput::maxpinyin < 8 && pyinput::maxwubi < 8, "a code leaves the last byte of its slot zero");
+
 // A letter extends the code, or starts a new one when the code is full.
 bool pyinput::typeletter(int type, int a, int b, int c, int d, int e) {
     int n = codelength();
-    if ((mode == pinyin && n >= maxpinyin) || (mode == wubi && n >= maxwubi) || n >= 7) {
+    if (n >= (mode == wubi ? maxwubi : maxpinyin)) {
         reset();
         n = 0;
     }
