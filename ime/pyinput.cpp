@@ -187,8 +187,9 @@ bool pyinput::typeletter(int type, int a, int b, int c, int d, int e) {
     return searchagain(type, b, c, d, e);
 }
 
-// Candidates for the code as it now is; a 4-letter wubi code with a single
-// entry commits it at once.
+// Candidates for the code as it now is, waiting for a digit from here on
+// (the searches and paging leave that to this one place); a 4-letter wubi
+// code with a single entry commits it at once.
 bool pyinput::searchagain(int type, int b, int c, int d, int e) {
     zhisel->reset();
     chisel->reset();

@@ -108,7 +108,6 @@ void pyinput::search(bool forward) {
         scanbackward(key, mask);
     chipos = 0;
     pageidx = 0;
-    digiselview::waitsel = true;
 }
 
 // Four phrases from chipos on whose first character is on the page. The
@@ -206,7 +205,6 @@ void pyinput::search1(bool forward) {
         else
             phrasesbackward();
     }
-    digiselview::waitsel = true;
 }
 
 // Entry p with its code letters after it and a space.
@@ -248,6 +246,5 @@ bool pyinput::searchwb(bool) {
     }
     if (placed == 1 && n == 4) return true;
     for (int i = 0; i < found; ++i) placewubi(chisel, chisel->rangfrom + i, longer[i]);
-    digiselview::waitsel = true;
     return false;
 }
