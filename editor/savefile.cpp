@@ -24,6 +24,21 @@ fileio& systemfileio() {
     return io;
 }
 
+bool writeall(int fd, const unsigned char* data, size_t n, fileio& io) {
+    size_t written = 0;
+    while (written < n) {
+        const ssize_t w = io.write(fd, data + written, n - written);
+        if (w < 0 && errno == EINTR) continue;
+        if (w < 0) return false;
+        if (w == 0) {  // no progress and no reason given: do not spin
+            errno = EIO;
+            return false;
+        }
+        written += size_t(w);
+    }
+    return true;
+}
+
 bool directoryof(const char* path, char* dir, size_t size) {
     const char* slash = std::strrchr(path, '/');
     const size_t len = slash == nullptr ? 0 : size_t(slash - path) + 1;
@@ -61,23 +76,6 @@ int createtemp(const char* path, mode_t mode, fileio& io, char* temp, size_t siz
     }
     errno = EEXIST;
     return -1;
-}
-
-// Writes all n bytes, again after a short write or an interruption; false
-// with errno set on an error.
-bool writeall(int fd, const unsigned char* data, size_t n, fileio& io) {
-    size_t written = 0;
-    while (written < n) {
-        const ssize_t w = io.write(fd, data + written, n - written);
-        if (w < 0 && errno == EINTR) continue;
-        if (w < 0) return false;
-        if (w == 0) {  // no progress and no reason given: do not spin
-            errno = EIO;
-            return false;
-        }
-        written += size_t(w);
-    }
-    return true;
 }
 
 // After a failed step: the temporary file goes, the step's errno is kept.
