@@ -38,8 +38,9 @@ const char* const versiontext = "zhedit 0.1\n";
 
 namespace {
 
-// Applies one option; false when the argument is not one.
-bool takeoption(const char* argument, commandline& line, bool& askedfortext) {
+// Applies one option; false when the argument is not one. The first text
+// asked for wins: once the action is no longer edit it stays.
+bool takeoption(const char* argument, commandline& line) {
     commandline::actionkind asked;
     if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
         asked = commandline::help;
@@ -54,8 +55,7 @@ bool takeoption(const char* argument, commandline& line, bool& askedfortext) {
     } else {
         return false;
     }
-    if (!askedfortext) line.action = asked;
-    askedfortext = true;
+    if (line.action == commandline::edit) line.action = asked;
     return true;
 }
 
@@ -63,7 +63,6 @@ bool takeoption(const char* argument, commandline& line, bool& askedfortext) {
 
 commandline parsecommandline(int argc, const char* const* argv) {
     commandline line;
-    bool askedfortext = false;
     bool optionsended = false;
     int files = 0;
     for (int i = 1; i < argc; ++i) {
@@ -72,7 +71,7 @@ commandline parsecommandline(int argc, const char* const* argv) {
             optionsended = true;
             continue;
         }
-        if (!optionsended && takeoption(argument, line, askedfortext)) continue;
+        if (!optionsended && takeoption(argument, line)) continue;
         if (++files == 1) line.filename = argument;
     }
     if (files == 1) {

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "editor/savefile.h"
+
 // The file lives in a directory every user can write to, so it is only used
 // when it is what this process expects: opened without following a symbolic
 // link (a planted link could point at any file of the user), a plain file
@@ -34,24 +36,14 @@ long long readupto(int fd, unsigned char* to, unsigned long n) {
     return static_cast<long long>(got);
 }
 
-bool writeall(int fd, const unsigned char* from, unsigned long long n) {
-    unsigned long long done = 0;
-    while (done < n) {
-        const ssize_t w = write(fd, from + done, static_cast<size_t>(n - done));
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) return false;
-        done += static_cast<unsigned long long>(w);
-    }
-    return true;
-}
-
 }  // namespace
 
 clipbd::clipbd(const char* path) : clipbuf(new unsigned char[capacity]) {
     // A path that does not fit is not cut short (that would name another
     // file): the store then stays in memory.
-    if (path == nullptr || *path == '\0' || std::strlen(path) >= pathsize) return;
-    std::memcpy(filepath, path, std::strlen(path) + 1);
+    const size_t length = path != nullptr ? std::strlen(path) : 0;
+    if (length == 0 || length >= pathsize) return;
+    std::memcpy(filepath, path, length + 1);
     load();
 }
 
@@ -92,7 +84,10 @@ void clipbd::store() {
     struct stat st;
     if (isownplainfile(fd, st)) {
         if ((st.st_mode & 077) != 0) fchmod(fd, 0600);
-        if (ftruncate(fd, 0) == 0) writeall(fd, clipbuf, cliplen);
+        // A fileio of its own: this runs at exit, perhaps after the shared
+        // one is gone.
+        fileio io;
+        if (ftruncate(fd, 0) == 0) writeall(fd, clipbuf, size_t(cliplen), io);
     }
     close(fd);
 }

@@ -9,19 +9,13 @@
 
 namespace {
 
-// True when a new file can be made in the directory of path (its own
-// directory when isdirectory).
-bool directorytakesfile(const char* path, bool isdirectory, fileio& io) {
-    if (isdirectory) return io.access(path, W_OK | X_OK) == 0;
-    const char* slash = std::strrchr(path, '/');
-    if (slash == nullptr) return io.access(".", W_OK | X_OK) == 0;
-    if (slash == path) return io.access("/", W_OK | X_OK) == 0;
+bool directorytakesfile(const char* dir, fileio& io) { return io.access(dir, W_OK | X_OK) == 0; }
+
+// True when a new file can be made beside path.
+bool parenttakesfile(const char* path, fileio& io) {
     char dir[recoveryfile::pathsize];
-    const size_t len = size_t(slash - path);
-    if (len >= sizeof dir) return false;
-    std::memcpy(dir, path, len);
-    dir[len] = '\0';
-    return io.access(dir, W_OK | X_OK) == 0;
+    if (!directoryof(path, dir, sizeof dir)) return false;
+    return directorytakesfile(dir[0] != '\0' ? dir : ".", io);
 }
 
 }  // namespace
@@ -47,15 +41,15 @@ bool recoveryfile::choosein(const char* base, const char* original, fileio& io) 
 const char* recoveryfile::choose(const char* filename, fileio& io) {
     if (chosen[0] != '\0') return chosen;
     const bool named = filename != nullptr && *filename != '\0';
-    if (named && directorytakesfile(filename, false, io)) {
+    if (named && parenttakesfile(filename, io)) {
         char base[pathsize];
         const int len = std::snprintf(base, sizeof base, "%s.save", filename);
         if (len > 0 && size_t(len) < sizeof base && choosein(base, filename, io)) return chosen;
     }
     const char* original = named ? filename : nullptr;
-    if (directorytakesfile(".", true, io) && choosein("zhedit.save", original, io)) return chosen;
+    if (directorytakesfile(".", io) && choosein("zhedit.save", original, io)) return chosen;
     const char* home = std::getenv("HOME");
-    if (home != nullptr && *home != '\0' && directorytakesfile(home, true, io)) {
+    if (home != nullptr && *home != '\0' && directorytakesfile(home, io)) {
         char base[pathsize];
         const int len = std::snprintf(base, sizeof base, "%s/zhedit.save", home);
         if (len > 0 && size_t(len) < sizeof base && choosein(base, original, io)) return chosen;

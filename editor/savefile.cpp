@@ -24,16 +24,21 @@ fileio& systemfileio() {
     return io;
 }
 
-namespace {
+bool writeall(int fd, const unsigned char* data, size_t n, fileio& io) {
+    size_t written = 0;
+    while (written < n) {
+        const ssize_t w = io.write(fd, data + written, n - written);
+        if (w < 0 && errno == EINTR) continue;
+        if (w < 0) return false;
+        if (w == 0) {  // no progress and no reason given: do not spin
+            errno = EIO;
+            return false;
+        }
+        written += size_t(w);
+    }
+    return true;
+}
 
-constexpr size_t pathbuf = PATH_MAX;
-constexpr int temptries = 100;
-
-saveoutcome done(bool inplace) { return {true, 0, "", inplace}; }
-saveoutcome failed(const char* step, int error, bool inplace) { return {false, error, step, inplace}; }
-
-// The directory part of path with its final slash ("" for a bare name);
-// false when it does not fit.
 bool directoryof(const char* path, char* dir, size_t size) {
     const char* slash = std::strrchr(path, '/');
     const size_t len = slash == nullptr ? 0 : size_t(slash - path) + 1;
@@ -42,6 +47,14 @@ bool directoryof(const char* path, char* dir, size_t size) {
     dir[len] = '\0';
     return true;
 }
+
+namespace {
+
+constexpr size_t pathbuf = PATH_MAX;
+constexpr int temptries = 100;
+
+saveoutcome done(bool inplace) { return {true, 0, "", inplace}; }
+saveoutcome failed(const char* step, int error, bool inplace) { return {false, error, step, inplace}; }
 
 // Creates a new, empty file beside path, its name in temp; the descriptor,
 // or -1 with errno set. The name does not grow with the file's own name, so
@@ -63,23 +76,6 @@ int createtemp(const char* path, mode_t mode, fileio& io, char* temp, size_t siz
     }
     errno = EEXIST;
     return -1;
-}
-
-// Writes all n bytes, again after a short write or an interruption; false
-// with errno set on an error.
-bool writeall(int fd, const unsigned char* data, size_t n, fileio& io) {
-    size_t written = 0;
-    while (written < n) {
-        const ssize_t w = io.write(fd, data + written, n - written);
-        if (w < 0 && errno == EINTR) continue;
-        if (w < 0) return false;
-        if (w == 0) {  // no progress and no reason given: do not spin
-            errno = EIO;
-            return false;
-        }
-        written += size_t(w);
-    }
-    return true;
 }
 
 // After a failed step: the temporary file goes, the step's errno is kept.

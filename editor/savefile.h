@@ -24,6 +24,14 @@ struct fileio {
 
 fileio& systemfileio();
 
+// Writes all n bytes to fd, again after a short write or an interruption;
+// false with errno set on an error (EIO when a write makes no progress).
+bool writeall(int fd, const unsigned char* data, size_t n, fileio& io = systemfileio());
+
+// The directory part of path with its final slash ("" for a bare name) in
+// dir; false when it does not fit in size bytes.
+bool directoryof(const char* path, char* dir, size_t size);
+
 struct saveoutcome {
     bool ok;
     int error;           // errno of the failing step, 0 on success

@@ -31,8 +31,8 @@ const converters& iconvs() {
 // outroom bytes); returns the bytes written, or -1 when iconv refuses it,
 // leaves input behind, or replaces it by something else.
 int convertone(iconv_t cd, const unsigned char* in, size_t inlength, unsigned char* out, size_t outroom) {
-    if (cd == iconv_t(-1)) return -1;
     char source[4];
+    if (cd == iconv_t(-1) || inlength > sizeof source) return -1;
     std::memcpy(source, in, inlength);
     char* inpos = source;
     size_t inleft = inlength;
@@ -70,6 +70,12 @@ int pairutf8(const unsigned char pair[2], unsigned char out[8]) {
 void noteplaceholder(conversion& state) {
     if (state.replaced == 0) state.firstline = state.line;
     ++state.replaced;
+}
+
+// ASCII is the same byte in both encodings; a line feed starts the next line.
+void copyascii(unsigned char c, unsigned char* out, size_t& written, conversion& state) {
+    out[written++] = c;
+    if (c == '\n') ++state.line;
 }
 
 bool startswithbom(const unsigned char* data, size_t n) {
@@ -167,9 +173,8 @@ size_t utf8togbk(const unsigned char* in, size_t n, bool atend,
     while (pos < n && written < cap) {
         const unsigned char first = in[pos];
         if (first < 0x80) {
-            out[written++] = first;
+            copyascii(first, out, written, state);
             ++pos;
-            if (first == '\n') ++state.line;
             continue;
         }
         const int length = sequenceat(in + pos, n - pos);
@@ -207,34 +212,31 @@ size_t gbktoutf8(const unsigned char* in, size_t n, bool atend,
     while (pos < n && written < cap) {
         const unsigned char first = in[pos];
         if (first < 0x80) {
-            out[written++] = first;
+            copyascii(first, out, written, state);
             ++pos;
-            if (first == '\n') ++state.line;
             continue;
         }
-        if (pos + 1 >= n && !atend) break;
+        const bool whole = pos + 1 < n;   // the trail byte is there
+        if (!whole && !atend) break;
         unsigned char utf8[8];
-        int length = pos + 1 < n ? pairutf8(in + pos, utf8) : -1;
-        const bool hasform = length > 0;
-        if (!hasform) length = 3;
-        if (cap - written < size_t(length)) break;
-        if (hasform) {
-            std::memcpy(out + written, utf8, size_t(length));
-        } else {
-            noteplaceholder(state);
-            std::memcpy(out + written, replacement, 3);
-        }
-        written += size_t(length);
-        pos += pos + 1 < n ? 2 : 1;
+        const int got = whole ? pairutf8(in + pos, utf8) : -1;
+        const size_t length = got > 0 ? size_t(got) : sizeof replacement;
+        if (cap - written < length) break;
+        if (got <= 0) noteplaceholder(state);
+        std::memcpy(out + written, got > 0 ? utf8 : replacement, length);
+        written += length;
+        pos += whole ? 2 : 1;
     }
     return pos;
 }
 
 namespace {
 
+using conversionstep = size_t (*)(const unsigned char*, size_t, bool, unsigned char*, size_t, size_t&,
+                                  conversion&);
+
 // Runs a chunked conversion over a whole text, appending to out.
-template <typename Step>
-void convertwhole(Step step, const unsigned char* in, size_t n, conversion& state, std::string& out) {
+void convertwhole(conversionstep step, const unsigned char* in, size_t n, conversion& state, std::string& out) {
     unsigned char chunk[chunksize];
     size_t pos = 0;
     do {
@@ -250,18 +252,14 @@ void convertwhole(Step step, const unsigned char* in, size_t n, conversion& stat
 
 conversion utf8togbk(const unsigned char* in, size_t n, std::string& out) {
     conversion state;
-    convertwhole(static_cast<size_t (*)(const unsigned char*, size_t, bool, unsigned char*, size_t, size_t&,
-                                        conversion&)>(utf8togbk),
-                 in, n, state, out);
+    convertwhole(utf8togbk, in, n, state, out);
     return state;
 }
 
 conversion gbktoutf8(const unsigned char* in, size_t n, bool withbom, std::string& out) {
     conversion state;
     state.hasbom = withbom;
-    convertwhole(static_cast<size_t (*)(const unsigned char*, size_t, bool, unsigned char*, size_t, size_t&,
-                                        conversion&)>(gbktoutf8),
-                 in, n, state, out);
+    convertwhole(gbktoutf8, in, n, state, out);
     return state;
 }
 

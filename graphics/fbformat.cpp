@@ -98,23 +98,21 @@ bool copytodevice(const mybitmap& bmp, const fbformat& format, unsigned char* st
     const size_t rowbytes = size_t(w) * size_t(format.bytesperpixel());
     const bool convert = !format.bitmaporder();
     if (convert && !staging) return false;
-    auto rowpixels = [&](int y) { return bmp.pbuf + size_t(y) * size_t(w) * 4; };
+    // Row y as the device takes it: the bitmap's own bytes, or their
+    // conversion in the row's place in staging.
+    auto devicerow = [&](int y) -> const unsigned char* {
+        const unsigned char* pixels = bmp.pbuf + size_t(y) * size_t(w) * 4;
+        if (!convert) return pixels;
+        unsigned char* row = staging + size_t(y) * rowbytes;
+        format.convertrow(pixels, w, row);
+        return row;
+    };
     if (format.contiguous()) {
-        const unsigned char* out = bmp.pbuf;
-        if (convert) {
-            for (int y = 0; y < h; ++y) format.convertrow(rowpixels(y), w, staging + size_t(y) * rowbytes);
-            out = staging;
-        }
-        return write(context, format.rowoffset(0), out, rowbytes * size_t(h));
+        if (convert)
+            for (int y = 0; y < h; ++y) devicerow(y);
+        return write(context, format.rowoffset(0), convert ? staging : bmp.pbuf, rowbytes * size_t(h));
     }
-    for (int y = 0; y < h; ++y) {
-        const unsigned char* out = bmp.pbuf + size_t(y) * rowbytes;
-        if (convert) {
-            unsigned char* row = staging + size_t(y) * rowbytes;
-            format.convertrow(rowpixels(y), w, row);
-            out = row;
-        }
-        if (!write(context, format.rowoffset(y), out, rowbytes)) return false;
-    }
+    for (int y = 0; y < h; ++y)
+        if (!write(context, format.rowoffset(y), devicerow(y), rowbytes)) return false;
     return true;
 }

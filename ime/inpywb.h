@@ -8,6 +8,7 @@
 // code value: the slot read as a little-endian 64-bit number (first letter
 // in the lowest byte), which puts every shorter code before every longer one.
 #pragma once
+#include <cstring>
 
 extern const int zhiinputsize;                   // rows in each table below
 extern const unsigned char keyinputhanzhi[][2];  // character of each index (GB2312 bytes), by pinyin, common first
@@ -16,9 +17,16 @@ extern const int keyinputpyindex[];              // character index of each keyi
 extern const unsigned char keyinputwb[][8];      // full wubi codes, by code value, ties by character index
 extern const int keyinputwbindex[];              // character index of each keyinputwb row
 
-// The code value of an 8-byte slot.
+// The code value of an 8-byte slot: one load where the machine is
+// little-endian, since the searches compute it for every row they scan.
 inline unsigned long long slotvalue(const unsigned char* slot) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  unsigned long long v;
+  std::memcpy(&v, slot, 8);
+  return v;
+#else
   unsigned long long v = 0;
   for (int i = 7; i >= 0; --i) v = (v << 8) | slot[i];
   return v;
+#endif
 }

@@ -95,6 +95,12 @@ void pyinput::reset() {
     draw();
 }
 
+// No candidates wait for a choice any more; reset draws the emptied bar.
+void pyinput::endcomposition() {
+    digiselview::waitsel = false;
+    reset();
+}
+
 int pyinput::codelength() const { return int(strnlen(code, 8)); }
 
 void pyinput::draw() {
@@ -166,10 +172,13 @@ bool pyinput::passon(int type, int a, int b, int c, int d, int e) {
     return mymapwin->keymouse(type, a, b, c, d, e);
 }
 
+// The 8-byte code slot always keeps a closing zero.
+static_assert(pyinput::maxpinyin < 8 && pyinput::maxwubi < 8, "a code leaves the last byte of its slot zero");
+
 // A letter extends the code, or starts a new one when the code is full.
 bool pyinput::typeletter(int type, int a, int b, int c, int d, int e) {
     int n = codelength();
-    if ((mode == pinyin && n >= maxpinyin) || (mode == wubi && n >= maxwubi) || n >= 7) {
+    if (n >= (mode == wubi ? maxwubi : maxpinyin)) {
         reset();
         n = 0;
     }
@@ -178,8 +187,9 @@ bool pyinput::typeletter(int type, int a, int b, int c, int d, int e) {
     return searchagain(type, b, c, d, e);
 }
 
-// Candidates for the code as it now is; a 4-letter wubi code with a single
-// entry commits it at once.
+// Candidates for the code as it now is, waiting for a digit from here on
+// (the searches and paging leave that to this one place); a 4-letter wubi
+// code with a single entry commits it at once.
 bool pyinput::searchagain(int type, int b, int c, int d, int e) {
     zhisel->reset();
     chisel->reset();
@@ -200,9 +210,7 @@ bool pyinput::searchagain(int type, int b, int c, int d, int e) {
 bool pyinput::backspace(int type, int a, int b, int c, int d, int e) {
     const int n = codelength();
     if (n == 0) {
-        reset();
-        digiselview::waitsel = false;
-        draw();
+        endcomposition();
         return passon(type, a, b, c, d, e);
     }
     code[n - 1] = 0;
@@ -247,9 +255,7 @@ bool pyinput::keymouse(int type, int a, int b, int c, int d, int e) {
     case 8:
         return backspace(type, a, b, c, d, e);
     case 0:
-        reset();
-        digiselview::waitsel = false;
-        draw();
+        endcomposition();
         return true;
     default:
         return digiselview::waitsel ? offer(type, a, b, c, d, e) : passon(type, a, b, c, d, e);

@@ -80,6 +80,7 @@ public:
 
 private:
     int codelength() const;
+    void endcomposition();
     uint64_t codekey() const;
     bool typeletter(int type, int a, int b, int c, int d, int e);
     bool backspace(int type, int a, int b, int c, int d, int e);

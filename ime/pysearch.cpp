@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ime/inputchi.h"
+#include "ime/inpywb.h"
 #include "ime/pyinput.h"
 
 namespace {
@@ -13,33 +14,19 @@ constexpr uint64_t pbws[8] = {
     0, 0xFF, 0xFFFF, 0xFFFFFF, 0xFFFFFFFFull, 0xFFFFFFFFFFull, 0xFFFFFFFFFFFFull, 0xFFFFFFFFFFFFFFull,
 };
 
-// The code value of an 8-byte slot: the bytes as a little-endian number,
-// one load where the machine is little-endian.
-inline uint64_t codevalue(const unsigned char* slot) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    uint64_t v;
-    std::memcpy(&v, slot, 8);
-    return v;
-#else
-    uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = v << 8 | slot[i];
-    return v;
-#endif
-}
-
 inline uint16_t firstchar(const unsigned char* text) { return uint16_t(text[0] | text[1] << 8); }
 
 }  // namespace
 
-uint64_t pyinput::codekey() const { return codevalue(reinterpret_cast<const unsigned char*>(code)); }
+uint64_t pyinput::codekey() const { return slotvalue(reinterpret_cast<const unsigned char*>(code)); }
 
+// The code is read where it is in the table: a slot is its own terminated
+// string.
 bool pyinput::wbcode(int k, const char*& text, int& len) {
-    static char bb[8];
     for (int i = 0; i < zhicount; ++i) {
         if (wbidx[i] != k) continue;
-        std::memcpy(bb, wbtab[i], 8);
-        text = bb;
-        len = int(strnlen(bb, 8));
+        text = reinterpret_cast<const char*>(wbtab[i]);
+        len = int(strnlen(text, 8));
         return true;
     }
     return false;
@@ -78,7 +65,7 @@ void pyinput::scanforward(uint64_t key, uint64_t mask) {
     }
     int i = start;
     for (; i < zhicount; ++i) {
-        if ((codevalue(pytab[i]) & mask) != key) continue;
+        if ((slotvalue(pytab[i]) & mask) != key) continue;
         if (slot == zhisel->rangfrom) pagefirst = i;
         placecharacter(i, slot, true);
         if (++slot > zhisel->rangto) break;
@@ -96,7 +83,7 @@ void pyinput::scanbackward(uint64_t key, uint64_t mask) {
     int lastrow = -1;
     int i = pagefirst - 1 < zhicount ? pagefirst - 1 : zhicount - 1;
     for (; i >= 0; --i) {
-        if ((codevalue(pytab[i]) & mask) != key) continue;
+        if ((slotvalue(pytab[i]) & mask) != key) continue;
         --j;
         if (lastrow < 0) lastrow = i;
         placecharacter(i, j, true);
@@ -121,13 +108,11 @@ void pyinput::search(bool forward) {
         scanbackward(key, mask);
     chipos = 0;
     pageidx = 0;
-    digiselview::waitsel = true;
 }
 
 // Four phrases from chipos on whose first character is on the page. The
-// comparison starts at pageidx and goes round the page; an entry that
-// matches no character leaves pageidx where it was, so it is passed over
-// with one quick test.
+// comparison starts at pageidx and goes round the page, and pageidx stays
+// on the match; an entry that matches no character leaves it where it was.
 void pyinput::phrasesforward() {
     const int slots = chisel->rangto - chisel->rangfrom + 1;
     int placed = 0;
@@ -136,17 +121,12 @@ void pyinput::phrasesforward() {
         const unsigned char* text = chitext + chiidx[chipos];
         const int len = chinum(chipos);
         const uint16_t first = len >= 2 ? firstchar(text) : 0;
-        const bool onpage = first != 0 && (pagezhi[0] == first || pagezhi[1] == first || pagezhi[2] == first ||
-                                           pagezhi[3] == first || pagezhi[4] == first || pagezhi[5] == first);
-        if (onpage) {
-            for (int t = 0; t < pagesize; ++t) {
-                if (pagezhi[pageidx] == first) {
-                    chisel->setchar('0' + chisel->rangfrom + placed, reinterpret_cast<const char*>(text), len);
-                    ++placed;
-                    break;
-                }
-                pageidx = pageidx >= pagesize - 1 ? 0 : pageidx + 1;
-            }
+        for (int t = 0, at = pageidx; first != 0 && t < pagesize; ++t, at = at >= pagesize - 1 ? 0 : at + 1) {
+            if (pagezhi[at] != first) continue;
+            pageidx = at;
+            chisel->setchar('0' + chisel->rangfrom + placed, reinterpret_cast<const char*>(text), len);
+            ++placed;
+            break;
         }
         ++chipos;
     }
@@ -225,7 +205,6 @@ void pyinput::search1(bool forward) {
         else
             phrasesbackward();
     }
-    digiselview::waitsel = true;
 }
 
 // Entry p with its code letters after it and a space.
@@ -257,7 +236,7 @@ bool pyinput::searchwb(bool) {
     int longer[digiselview::slotcount];
     int placed = 0, found = 0;
     for (int p = 0; p < chicount && (placed < exactslots || found < longerslots); ++p) {
-        const uint64_t v = codevalue(chiwb[p]);
+        const uint64_t v = slotvalue(chiwb[p]);
         if ((v & mask) != key) continue;
         if (v == key) {
             if (placed < exactslots) placewubi(zhisel, zhisel->rangfrom + placed++, p);
@@ -267,6 +246,5 @@ bool pyinput::searchwb(bool) {
     }
     if (placed == 1 && n == 4) return true;
     for (int i = 0; i < found; ++i) placewubi(chisel, chisel->rangfrom + i, longer[i]);
-    digiselview::waitsel = true;
     return false;
 }

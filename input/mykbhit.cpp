@@ -46,11 +46,12 @@ void noteendsignal(int sig) {
 // returns to the faulting instruction and happens again; a signal that was
 // sent is sent again.
 constexpr int fatalsignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
-struct sigaction beforefatal[sizeof fatalsignals / sizeof fatalsignals[0]];
+constexpr size_t fatalcount = sizeof fatalsignals / sizeof fatalsignals[0];
+struct sigaction beforefatal[fatalcount];
 
 void restoreandfail(int sig, siginfo_t* info, void*) {
     mykbhit::restoreterminal();
-    for (size_t i = 0; i < sizeof fatalsignals / sizeof fatalsignals[0]; ++i)
+    for (size_t i = 0; i < fatalcount; ++i)
         if (fatalsignals[i] == sig) sigaction(sig, &beforefatal[i], nullptr);
     if (info == nullptr || info->si_code <= 0) raise(sig);
 }
@@ -87,7 +88,7 @@ void catchfatalsignals() {
     sa.sa_sigaction = restoreandfail;
     sa.sa_flags = SA_SIGINFO;
     sigemptyset(&sa.sa_mask);
-    for (size_t i = 0; i < sizeof fatalsignals / sizeof fatalsignals[0]; ++i)
+    for (size_t i = 0; i < fatalcount; ++i)
         sigaction(fatalsignals[i], &sa, &beforefatal[i]);
 }
 
