@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "editor/savefile.h"
+#include "storage/savefile.h"
 
 // The file lives in a directory every user can write to, so it is only used
 // when it is what this process expects: opened without following a symbolic

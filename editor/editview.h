@@ -11,9 +11,9 @@
 
 #include "app/commandline.h"
 #include "editor/edithistory.h"
-#include "editor/recoveryfile.h"
 #include "editor/textcodec.h"
-#include "editor/savefile.h"
+#include "storage/recoveryfile.h"
+#include "storage/savefile.h"
 #include "widgets/amyview.h"
 
 constexpr int maxcontlth = 1000000;   // bytes of the text buffer; one stays free for a zero

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "editor/scratchdir.h"
+#include "tests/storage/scratchdir.h"
 
 // The unit tests' own store: in memory, never the user's clipboard file.
 clipbd clipboard(nullptr);

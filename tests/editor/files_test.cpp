@@ -3,9 +3,9 @@
 #include <random>
 
 #include "editorfixture.h"
-#include "faultyio.h"
 #include "fuzz/loaderfuzz.h"
-#include "scratchdir.h"
+#include "tests/storage/faultyio.h"
+#include "tests/storage/scratchdir.h"
 
 namespace {
 

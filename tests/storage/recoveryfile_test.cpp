@@ -1,4 +1,4 @@
-#include "editor/recoveryfile.h"
+#include "storage/recoveryfile.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "editor/faultyio.h"
-#include "editor/scratchdir.h"
+#include "tests/storage/faultyio.h"
+#include "tests/storage/scratchdir.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "editor/savefile.h"
+#include "storage/savefile.h"
 
 #include <fcntl.h>
 #include <unistd.h>

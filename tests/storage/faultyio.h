@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "editor/savefile.h"
+#include "storage/savefile.h"
 
 struct faultyio : fileio {
     std::string failop;          // "open", "write", "fsync", ... or "" for none

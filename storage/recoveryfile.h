@@ -5,7 +5,7 @@
 #pragma once
 #include <cstddef>
 
-#include "editor/savefile.h"
+#include "storage/savefile.h"
 
 class recoveryfile {
 public:

@@ -1,4 +1,4 @@
-#include "editor/savefile.h"
+#include "storage/savefile.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "editor/faultyio.h"
-#include "editor/scratchdir.h"
+#include "tests/storage/faultyio.h"
+#include "tests/storage/scratchdir.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "editor/recoveryfile.h"
+#include "storage/recoveryfile.h"
 
 #include <unistd.h>
 
