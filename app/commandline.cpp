@@ -47,10 +47,10 @@ bool takeoption(const char* argument, commandline& line) {
     } else if (std::strcmp(argument, "--version") == 0) {
         asked = commandline::version;
     } else if (std::strcmp(argument, "--utf8") == 0) {
-        line.encoding = commandline::utf8;
+        line.encoding = textcodec::utf8;
         return true;
     } else if (std::strcmp(argument, "--gbk") == 0) {
-        line.encoding = commandline::gbk;
+        line.encoding = textcodec::gbk;
         return true;
     } else {
         return false;

@@ -4,13 +4,14 @@
 #pragma once
 #include <string>
 
+#include "editor/textcodec.h"
+
 struct commandline {
     enum actionkind { edit, help, version };
-    enum encodingkind { automatic, utf8, gbk };
     enum filekind { defaultfile, namedfile, nofile };
 
     actionkind action = edit;
-    encodingkind encoding = automatic;
+    textcodec::encodingkind encoding = textcodec::automatic;
     filekind file = defaultfile;
     std::string filename = "aaaaa.txt";   // the file to edit; empty when there is none
 };

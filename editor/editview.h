@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/commandline.h"
 #include "editor/edithistory.h"
 #include "editor/textcodec.h"
 #include "storage/recoveryfile.h"
@@ -153,7 +152,7 @@ public:
     // over its file.
     loadstate loaded = loadstate::whole;
     // The file's encoding: forced by the command line, or found at loading.
-    commandline::encodingkind encoding = commandline::automatic;
+    textcodec::encodingkind encoding = textcodec::automatic;
     bool utf8file = false;   // loaded from UTF-8 (or a new file forced to it): saved as UTF-8
     bool utf8bom = false;    // with a byte-order mark to put back
     fileio* io = &systemfileio();  // the system calls saves make (tests put failures here)

@@ -93,17 +93,17 @@ void editview::loadfrom(const std::function<ssize_t(unsigned char*, size_t)>& re
     const size_t usable = zero ? size_t(zero - head.data()) : n;
     utf8file = utf8bom = false;
     loadnote = loadnotekind::none;
-    if (encoding != commandline::gbk && textcodec::available()) {
+    if (encoding != textcodec::gbk && textcodec::available()) {
         const textcodec::utf8scan scan = textcodec::scanutf8(head.data(), usable, !ended && !zero);
-        const bool utf8 = encoding == commandline::utf8 ? scan.valid : textcodec::isutf8text(scan);
+        const bool utf8 = encoding == textcodec::utf8 ? scan.valid : textcodec::isutf8text(scan);
         if (utf8) {
             loadutf8(head.data(), usable, ended && !zero && !failed);
             finishload(failed ? loadstate::readerror : zero ? loadstate::hadzero : loaded);
             return;
         }
-        if (encoding == commandline::utf8) loadnote = loadnotekind::notutf8;
+        if (encoding == textcodec::utf8) loadnote = loadnotekind::notutf8;
     }
-    if (encoding == commandline::utf8 && usable == 0 && ended && !failed) utf8file = true;  // a new file
+    if (encoding == textcodec::utf8 && usable == 0 && ended && !failed) utf8file = true;  // a new file
     // GBK: the part read first, then the rest of the file a chunk at a time.
     size_t served = 0;
     auto fromhead = memoryreader(head.data(), n, served);

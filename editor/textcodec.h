@@ -14,6 +14,10 @@
 
 namespace textcodec {
 
+// The encoding a file is read and written in: found from its bytes, or
+// forced to UTF-8 or to GBK.
+enum encodingkind { automatic, utf8, gbk };
+
 // Stands in for a character the editor cannot hold: the GETA MARK 〓 (A1 FE),
 // the typesetter's sign for a character that cannot be set. It is rare in
 // running text, so it is not mistaken for a real character the way a

@@ -12,27 +12,27 @@ TEST(commandline, optionsandfiles) {
     const struct {
         std::vector<const char*> arguments;
         cl::actionkind action;
-        cl::encodingkind encoding;
+        textcodec::encodingkind encoding;
         cl::filekind file;
         std::string filename;
     } rows[] = {
-        {{}, cl::edit, cl::automatic, cl::defaultfile, "aaaaa.txt"},
-        {{"notes.txt"}, cl::edit, cl::automatic, cl::namedfile, "notes.txt"},
-        {{"a.txt", "b.txt"}, cl::edit, cl::automatic, cl::nofile, ""},
-        {{"-h"}, cl::help, cl::automatic, cl::defaultfile, "aaaaa.txt"},
-        {{"--version", "--help"}, cl::version, cl::automatic, cl::defaultfile, "aaaaa.txt"},
-        {{"x.txt", "-h", "--version"}, cl::help, cl::automatic, cl::namedfile, "x.txt"},
-        {{"--utf8", "x.txt"}, cl::edit, cl::utf8, cl::namedfile, "x.txt"},  // options are out before counting
-        {{"--gbk", "a", "--utf8", "b"}, cl::edit, cl::utf8, cl::nofile, ""},
-        {{"--utf8", "--gbk", "a"}, cl::edit, cl::gbk, cl::namedfile, "a"},
-        {{"--utf8", "--", "--gbk"}, cl::edit, cl::utf8, cl::namedfile, "--gbk"},  // "--" ends the options
-        {{"--", "--"}, cl::edit, cl::automatic, cl::namedfile, "--"},
-        {{"--"}, cl::edit, cl::automatic, cl::defaultfile, "aaaaa.txt"},
-        {{"a", "--", "b"}, cl::edit, cl::automatic, cl::nofile, ""},
-        {{"-"}, cl::edit, cl::automatic, cl::namedfile, "-"},  // anything else is a file name
-        {{"--help=yes"}, cl::edit, cl::automatic, cl::namedfile, "--help=yes"},
-        {{"-hv"}, cl::edit, cl::automatic, cl::namedfile, "-hv"},
-        {{"-x", "--help"}, cl::help, cl::automatic, cl::namedfile, "-x"},
+        {{}, cl::edit, textcodec::automatic, cl::defaultfile, "aaaaa.txt"},
+        {{"notes.txt"}, cl::edit, textcodec::automatic, cl::namedfile, "notes.txt"},
+        {{"a.txt", "b.txt"}, cl::edit, textcodec::automatic, cl::nofile, ""},
+        {{"-h"}, cl::help, textcodec::automatic, cl::defaultfile, "aaaaa.txt"},
+        {{"--version", "--help"}, cl::version, textcodec::automatic, cl::defaultfile, "aaaaa.txt"},
+        {{"x.txt", "-h", "--version"}, cl::help, textcodec::automatic, cl::namedfile, "x.txt"},
+        {{"--utf8", "x.txt"}, cl::edit, textcodec::utf8, cl::namedfile, "x.txt"},  // options are out before counting
+        {{"--gbk", "a", "--utf8", "b"}, cl::edit, textcodec::utf8, cl::nofile, ""},
+        {{"--utf8", "--gbk", "a"}, cl::edit, textcodec::gbk, cl::namedfile, "a"},
+        {{"--utf8", "--", "--gbk"}, cl::edit, textcodec::utf8, cl::namedfile, "--gbk"},  // "--" ends the options
+        {{"--", "--"}, cl::edit, textcodec::automatic, cl::namedfile, "--"},
+        {{"--"}, cl::edit, textcodec::automatic, cl::defaultfile, "aaaaa.txt"},
+        {{"a", "--", "b"}, cl::edit, textcodec::automatic, cl::nofile, ""},
+        {{"-"}, cl::edit, textcodec::automatic, cl::namedfile, "-"},  // anything else is a file name
+        {{"--help=yes"}, cl::edit, textcodec::automatic, cl::namedfile, "--help=yes"},
+        {{"-hv"}, cl::edit, textcodec::automatic, cl::namedfile, "-hv"},
+        {{"-x", "--help"}, cl::help, textcodec::automatic, cl::namedfile, "-x"},
     };
     for (const auto& r : rows) {
         std::vector<const char*> argv = {"zhedit"};

@@ -23,7 +23,7 @@ protected:
     }
     // A fresh editor with the file written with these bytes loaded.
     static std::unique_ptr<editview> opened(const std::string& name, const std::string* bytes,
-                                            commandline::encodingkind encoding = commandline::automatic) {
+                                            textcodec::encodingkind encoding = textcodec::automatic) {
         if (bytes) writebytes(name, *bytes);
         auto e = std::make_unique<editview>();
         e->init();
@@ -137,11 +137,11 @@ TEST_F(files, GbkStaysGbkAndTheOptionsForceTheEncoding) {
     auto plain = opened("g.txt", &gbk);
     EXPECT_FALSE(plain->utf8file);
     EXPECT_EQ(textof(*plain), "\xD6\xD0\xCE\xC4\r\n");
-    EXPECT_FALSE(opened("g.txt", nullptr, commandline::utf8)->utf8file) << "not UTF-8: as without the option";
-    auto forcedgbk = opened("u.txt", &utf8text, commandline::gbk);
+    EXPECT_FALSE(opened("g.txt", nullptr, textcodec::utf8)->utf8file) << "not UTF-8: as without the option";
+    auto forcedgbk = opened("u.txt", &utf8text, textcodec::gbk);
     EXPECT_FALSE(forcedgbk->utf8file);
     EXPECT_EQ(forcedgbk->loaded, loadstate::altered);
-    auto fresh = opened("new.txt", nullptr, commandline::utf8);
+    auto fresh = opened("new.txt", nullptr, textcodec::utf8);
     typeinto(*fresh, zhong);
     EXPECT_TRUE(fresh->save());
     EXPECT_EQ(readbytes("new.txt"), "\xE4\xB8\xAD") << "a new file given with --utf8 is saved as UTF-8";
