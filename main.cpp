@@ -13,6 +13,7 @@
 #include "editor/editview.h"
 #include "input/myconsole.h"
 #include "input/mykbhit.h"
+#include "input/wayout.h"
 
 // The clipboard of the previous run is loaded before main and written back
 // after it returns.
@@ -57,9 +58,9 @@ int main(int argc, char** argv) {
             mymapwin->draw();  // not saved: the text stays, and the message shows why
         }
         if (code == keycodef7) break;
-        if (const int sig = mykbhit::pendingendsignal()) {
+        if (const int sig = wayout::pendingendsignal()) {
             if (editor->ischanged()) editor->saverecovery();
-            mykbhit::endbysignal(sig);
+            wayout::endbysignal(sig);
         }
     }
 

@@ -14,7 +14,7 @@
 #include "editor/editview.h"
 #include "editor/normaliser.h"
 #include "editor/textcodec.h"
-#include "input/mykbhit.h"
+#include "input/wayout.h"
 #include "widgets/statusbar.h"
 
 namespace {
@@ -59,9 +59,9 @@ auto memoryreader(const unsigned char* bytes, size_t n, size_t& at) {
 }  // namespace
 
 void editview::readfile(const char* path) {
-    if (!path || std::strlen(path) >= size_t(filenamesize)) mykbhit::leavenow(cantopenstatus);
+    if (!path || std::strlen(path) >= size_t(filenamesize)) wayout::leavenow(cantopenstatus);
     const int fd = openforloading(path);
-    if (fd < 0) mykbhit::leavenow(cantopenstatus);
+    if (fd < 0) wayout::leavenow(cantopenstatus);
     std::strcpy(filename, path);
     std::snprintf(publicbuffer, publicbuffersize, "open file %s", filename);
     dispmsg(publicbuffer);

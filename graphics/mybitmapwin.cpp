@@ -10,13 +10,13 @@
 #include <cstdlib>
 
 #include "input/myconsole.h"
-#include "input/mykbhit.h"
+#include "input/wayout.h"
 
 namespace {
 
 [[noreturn]] void fail(const char* message, int status) {
     std::puts(message);
-    mykbhit::leavenow(status);
+    wayout::leavenow(status);
 }
 
 // FRAMEBUFFER names another device, as console framebuffer programs agree.
@@ -52,7 +52,7 @@ mybitmapwin::mybitmapwin() : bmp(800, 800) {
     format = fbformat::fromdevice(fixed, variable);
     if (!format.supported()) {
         std::printf("error: unsupported framebuffer format (%d bits per pixel)\n", int(variable.bits_per_pixel));
-        mykbhit::leavenow(3);
+        wayout::leavenow(3);
     }
     std::printf("w and h is %d,%d\n", int(variable.xres), int(variable.yres));
     std::fflush(stdout);

@@ -5,7 +5,7 @@
 // input is no virtual terminal none of this does anything.
 //
 // One console per process: the state is in plain statics, because restore()
-// runs in signal handlers (through mykbhit::restoreterminal).
+// runs in signal handlers (through wayout::restoreterminal).
 #pragma once
 #include <csignal>
 

@@ -1,6 +1,8 @@
 // Reads the keyboard from the terminal on standard input in raw mode, one key
 // code per call and without waiting: 0 for nothing, a single byte, or a whole
-// escape sequence of 3 to 5 bytes packed first byte lowest.
+// escape sequence of 3 to 5 bytes packed first byte lowest. The settings it
+// found go to the way-out unit (wayout), which puts them back however the
+// program ends.
 #pragma once
 #include <termios.h>
 
@@ -28,19 +30,6 @@ public:
     // The key at the front of len pending bytes, and how many of them it
     // takes (at least 1 when len > 0). Positions past len read as zero.
     static int64_t parsekey(const unsigned char* pending, int len, int& used);
-
-    // Puts the terminal back as it was found, if a reader changed it, and the
-    // console modes (myconsole). Safe in a signal handler. Every way out of
-    // the program goes through it: the destructor, leavenow, an uncaught
-    // exception, SIGTERM and SIGHUP, the fatal signals and a sanitizer's end.
-    static void restoreterminal();
-    // Ends the process at once (no exit handlers) after restoring the terminal.
-    [[noreturn]] static void leavenow(int status);
-    // SIGTERM or SIGHUP, once received; 0 before. The main loop acts on it
-    // (the editor keeps unsaved text first) and then calls endbysignal.
-    static int pendingendsignal();
-    // Restores the terminal and ends the process by the signal.
-    [[noreturn]] static void endbysignal(int sig);
 
 private:
     void take(int n);

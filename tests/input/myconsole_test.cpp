@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "input/mykbhit.h"
+#include "input/wayout.h"
 
 namespace {
 
@@ -99,7 +100,7 @@ TEST_F(consoletest, TakesGraphicsModeAndSwitchingAndGivesBackWhatItFound) {
     EXPECT_EQ(vt.switching.relsig, myconsole::releasesignal);
     EXPECT_EQ(vt.switching.acqsig, myconsole::acquiresignal);
     EXPECT_TRUE(myconsole::visible());
-    mykbhit::restoreterminal();
+    wayout::restoreterminal();
     EXPECT_EQ(takelog(), (strings{"graphics", "auto"}));
     EXPECT_EQ(vt.switching.waitv, 1) << "the whole record as found";
 }
@@ -127,7 +128,7 @@ TEST_F(consoletest, ReleaseStopsCopiesAndAcquireRedraws) {
     // Leaving while the kernel waits for the release lets the switch through
     // before the switching goes back to the kernel.
     raise(myconsole::releasesignal);
-    mykbhit::restoreterminal();
+    wayout::restoreterminal();
     EXPECT_EQ(takelog(), (strings{"text", "release 1", "auto"}));
 }
 
