@@ -21,6 +21,8 @@ clipbd clipboard;
 
 namespace {
 
+constexpr int cantopenstatus = 11;  // the file to edit can be neither opened nor created
+
 // One key: printable ASCII is a character for the input method, anything
 // else goes through the key table; the screen is shown after every key.
 void deliver(amybitmapwin* win, int64_t code) {
@@ -45,7 +47,7 @@ int main(int argc, char** argv) {
 
     mymapwin = new amybitmapwin;
 
-    buildscreen(mymapwin, line);
+    if (!buildscreen(mymapwin, line).ok) wayout::leavenow(cantopenstatus);
     editview* editor = mymapwin->peditview;
 
     for (;;) {

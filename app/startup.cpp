@@ -1,6 +1,5 @@
 #include "app/startup.h"
 
-#include "editor/editview.h"
 #include "ime/pyinput.h"
 #include "widgets/mybutton.h"
 #include "widgets/statusbar.h"
@@ -27,15 +26,15 @@ void createbuttons(amybitmapwin* win) {
 
 // The editor, drawn in two colours, below the bars; it loads the file the
 // command line names: none given, "aaaaa.txt"; one, that file; more, none.
-editview* createeditor(amybitmapwin* win, const commandline& line) {
+openoutcome createeditor(amybitmapwin* win, const commandline& line) {
     editview* editor = new editview;
     editor->redstrokes = true;
     editor->init();
     editor->encoding = line.encoding;
     win->peditview = editor;
     win->addview(editor);
-    if (line.file != commandline::nofile) editor->readfile(line.filename.c_str());
-    return editor;
+    if (line.file == commandline::nofile) return {true, 0};
+    return editor->readfile(line.filename.c_str());
 }
 
 void createinputmethod(amybitmapwin* win) {
@@ -51,16 +50,18 @@ void createinputmethod(amybitmapwin* win) {
 
 }  // namespace
 
-void buildscreen(amybitmapwin* win, const commandline& line) {
+openoutcome buildscreen(amybitmapwin* win, const commandline& line) {
     myview::pmymap = &win->bmp;
     statebar = new myview(0, 0, win->w, gcharwidth * 30 / 24);
     win->pstatebar = statebar;
     createbuttons(win);
-    createeditor(win, line);
+    const openoutcome opened = createeditor(win, line);
+    if (!opened.ok) return opened;
     createinputmethod(win);
     pyinputview->draw();
     win->dodraw();
     win->draw();
+    return opened;
 }
 
 void teardownscreen(amybitmapwin* win) {

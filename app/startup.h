@@ -4,8 +4,11 @@
 #pragma once
 #include "app/amybitmapwin.h"
 #include "app/commandline.h"
+#include "editor/editview.h"
 
 // Builds every view on the window, loads the file and shows the first screen.
-void buildscreen(amybitmapwin* win, const commandline& line);
+// A file that can be neither opened nor created stops it before anything is
+// drawn: the outcome says why, and the caller ends the program.
+openoutcome buildscreen(amybitmapwin* win, const commandline& line);
 // Releases what buildscreen made, for tools and benchmarks that build it again.
 void teardownscreen(amybitmapwin* win);

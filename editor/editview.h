@@ -46,6 +46,12 @@ enum class loadstate {
     unheld,        // a UTF-8 file with characters the editor cannot hold
 };
 
+// Whether the file to edit could be opened (or created), and if not, why.
+struct openoutcome {
+    bool ok;
+    int error;  // errno of the failure; 0 when opened
+};
+
 class editview final : public amyview {
 public:
     // Fields in the order of the design; see each for its meaning.
@@ -123,9 +129,10 @@ public:
     void drawcur();
     void dispstate();
 
-    // Files. readfile ends the process with status 11 when the file can be
-    // neither opened nor created; save returns true when the program may end.
-    void readfile(const char* path);
+    // Files. readfile loads the file, creating it when it is missing, and
+    // says why when it can be neither opened nor created (the text is then
+    // left as it was); save returns true when the program may end.
+    openoutcome readfile(const char* path);
     // Loads n bytes as if read from a file (tests, tools).
     void loadtext(const unsigned char* bytes, size_t n);
     bool save();

@@ -14,26 +14,27 @@
 #include "editor/editview.h"
 #include "editor/normaliser.h"
 #include "editor/textcodec.h"
-#include "input/wayout.h"
 #include "widgets/statusbar.h"
 
 namespace {
 
-constexpr int cantopenstatus = 11;
 constexpr size_t readchunk = 1 << 16;
 
 const char unchangedmessage[] =  // 文件未改，取消保存
     "\xCE\xC4\xBC\xFE\xCE\xB4\xB8\xC4\xA3\xAC\xC8\xA1\xCF\xFB\xB1\xA3\xB4\xE6";
 
 // Opens the file for reading, creating it when it is missing; a file that may
-// be read but not written is still opened, and its save fails later.
+// be read but not written is still opened, and its save fails later. -1 with
+// errno set when it can be neither, or is a directory.
 int openforloading(const char* path) {
     int fd = open(path, O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (fd < 0 && (errno == EACCES || errno == EROFS || errno == ETXTBSY)) fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return -1;
     struct stat st;
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    const int error = fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+    if (error != 0) {
         close(fd);
+        errno = error;
         return -1;
     }
     return fd;
@@ -58,15 +59,17 @@ auto memoryreader(const unsigned char* bytes, size_t n, size_t& at) {
 
 }  // namespace
 
-void editview::readfile(const char* path) {
-    if (!path || std::strlen(path) >= size_t(filenamesize)) wayout::leavenow(cantopenstatus);
+openoutcome editview::readfile(const char* path) {
+    if (!path) return {false, EINVAL};
+    if (std::strlen(path) >= size_t(filenamesize)) return {false, ENAMETOOLONG};
     const int fd = openforloading(path);
-    if (fd < 0) wayout::leavenow(cantopenstatus);
+    if (fd < 0) return {false, errno};
     std::strcpy(filename, path);
     std::snprintf(publicbuffer, publicbuffersize, "open file %s", filename);
     dispmsg(publicbuffer);
     loadfrom([fd](unsigned char* to, size_t n) { return readsome(fd, to, n); });
     close(fd);
+    return {true, 0};
 }
 
 void editview::loadtext(const unsigned char* bytes, size_t n) {

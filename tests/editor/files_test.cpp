@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -48,6 +49,17 @@ TEST_F(files, LineFeedsLoadAsCrLfAndTypingTakenBackIsNoChange) {
     EXPECT_TRUE(ed.save());
     EXPECT_EQ(readbytes("lf.txt"), "zone\r\ntwo\r\n");
     EXPECT_FALSE(ed.ischanged());
+}
+
+// A file that can be neither opened nor created is reported with its cause
+// (start-up then ends the program) and leaves the text alone.
+TEST_F(files, UnopenableFileIsReportedWithItsCause) {
+    load("kept");
+    EXPECT_EQ(ed.readfile(std::string(editview::filenamesize, 'n').c_str()).error, ENAMETOOLONG);
+    EXPECT_EQ(ed.readfile(scratch.dir.c_str()).error, EISDIR);
+    EXPECT_EQ(ed.readfile("nodirectory/f.txt").error, ENOENT);
+    EXPECT_EQ(text(), "kept");
+    EXPECT_TRUE(ed.readfile("new.txt").ok);
 }
 
 // A text that is not the file as it is on disk never goes over it: F8 with
