@@ -4,6 +4,7 @@
 
 #include "editor/editview.h"
 #include "ime/pyinput.h"
+#include "input/keyvalues.h"
 #include "widgets/statusbar.h"
 
 amybitmapwin* mymapwin = nullptr;
@@ -77,13 +78,7 @@ bool amybitmapwin::keymouse(int type, int a, int b, int c, int d, int e) {
 
 namespace {
 
-// Virtual-key values of the events the keyboard produces.
-enum keyvalue {
-    keyshift = 16, keyenter = 13, keypageup = 33, keypagedown = 34, keyend = 35, keyhome = 36,
-    keyleft = 37, keyup = 38, keyright = 39, keydown = 40, keydelete = 46,
-    keyf3 = 114, keyf4 = 115, keyf5 = 116, keyf6 = 117, keyf7 = 118, keyf8 = 119,
-};
-constexpr int rightshiftscancode = 54;
+constexpr int64_t keycodeescape = 27;  // a lone ESC byte
 
 enum route { towindow, toinput };
 
@@ -122,13 +117,13 @@ const keytranslation keytable[] = {
     {keycodef7, towindow, eventkeydown, keyf7, 0},         // ESC [ 1 8 ~
     {keycodef8, towindow, eventkeydown, keyf8, 0},         // ESC [ 1 9 ~
     {10, towindow, eventkeydown, keyenter, 0},             // LF: Enter
-    {9, towindow, eventchar, 9, 0},                        // Tab
-    {127, toinput, eventchar, 8, 0},                       // DEL: Backspace
+    {9, towindow, eventchar, charactertab, 0},             // Tab
+    {127, toinput, eventchar, characterbackspace, 0},      // DEL: Backspace
     // Control keys the editor answers with the byte as key value.
-    {6, towindow, eventkeydown, 6, 0},                     // Ctrl-F: find
-    {19, towindow, eventkeydown, 19, 0},                   // Ctrl-S: save and go on
-    {25, towindow, eventkeydown, 25, 0},                   // Ctrl-Y: redo
-    {26, towindow, eventkeydown, 26, 0},                   // Ctrl-Z: undo
+    {6, towindow, eventkeydown, keycontrolf, 0},           // Ctrl-F: find
+    {19, towindow, eventkeydown, keycontrols, 0},          // Ctrl-S: save and go on
+    {25, towindow, eventkeydown, keycontroly, 0},          // Ctrl-Y: redo
+    {26, towindow, eventkeydown, keycontrolz, 0},          // Ctrl-Z: undo
 };
 
 }  // namespace
@@ -148,7 +143,7 @@ void amybitmapwin::OnKeyDown(unsigned int codelow, unsigned int codehigh, unsign
         return;
     }
     // A lone Esc closes the find prompt; while none is open it stays ignored.
-    if (code == 27 && peditview && peditview->findprompt()) keymouse(eventkeydown, 27, 0, 0, 0, 0);
+    if (code == keycodeescape && peditview && peditview->findprompt()) keymouse(eventkeydown, keyescape, 0, 0, 0, 0);
 }
 
 void amybitmapwin::OnChar(unsigned int ch, unsigned int rep, unsigned int flags) {

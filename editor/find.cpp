@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "editor/editview.h"
+#include "input/keyvalues.h"
 #include "widgets/statusbar.h"
 
 namespace {
@@ -31,12 +32,12 @@ void editview::closefind() {
 // last character.
 void editview::onfindcharacter(int a) {
     const unsigned char b = a & 0xFF;
-    if (b == 8) {
+    if (b == characterbackspace) {
         patternpairer.lead = 0;
         size_t cut = 0;  // start of the last whole character
         for (size_t i = 0; i < pattern.size(); i += static_cast<unsigned char>(pattern[i]) >= 0x80 ? 2 : 1) cut = i;
         pattern.resize(cut);
-    } else if (b != 13) {
+    } else if (b != charactercarriagereturn) {
         unsigned char bytes[2];
         const int n = patternpairer.take(b, bytes);
         if (pattern.size() + size_t(n) <= maxpattern) pattern.append(reinterpret_cast<char*>(bytes), size_t(n));
@@ -72,13 +73,13 @@ bool editview::findnext() {
 // Keys while the prompt is open: Enter and Ctrl-F find, Esc closes it and
 // keeps the selection, any other key closes it and acts as usual.
 bool editview::onfindkey(int key) {
-    if (key == 13 || key == 6) {
+    if (key == keyenter || key == keycontrolf) {
         findnext();
         draw();
         return true;
     }
     closefind();
-    if (key == 27) {
+    if (key == keyescape) {
         extendsel = curpos != selpos;
         draw();
         return true;

@@ -1,18 +1,10 @@
 // The editor's answer to events: movement and editing keys, typed
 // characters, and the pointer.
 #include "editor/editview.h"
+#include "input/keyvalues.h"
 
 namespace {
 
-enum editorkey {
-    keyenter = 13, keypageup = 33, keypagedown = 34, keyend = 35, keyhome = 36,
-    keyleft = 37, keyup = 38, keyright = 39, keydown = 40, keydelete = 46,
-    keyf3 = 114, keyf4 = 115, keyf5 = 116, keyf6 = 117,
-    controlc = 3, controlf = 6, controls = 19, controlv = 22, controlx = 24, controly = 25, controlz = 26,
-    keyescape = 27,
-};
-
-constexpr int backspace = 8, carriagereturn = 13;
 constexpr int leftbuttonheld = 1;
 
 }  // namespace
@@ -39,12 +31,12 @@ bool editview::keymouse(int type, int a, int b, int c, int d, int) {
             return false;
         }
         extendsel = false;
-        if (a == backspace) {
+        if (a == characterbackspace) {
             history.interrupt();
             asstep(editkind::backspace, [&] { backchar(); });
             history.interrupt();
             selmode = false;
-        } else if (a != carriagereturn) {
+        } else if (a != charactercarriagereturn) {
             // Characters typed one after another at the cursor are one step.
             const bool continued = history.continuetyping(offset(curpos));
             if (!continued) history.begin(editkind::typing, offset(curpos));
@@ -87,25 +79,25 @@ bool editview::onkey(int key) {
         if (!selmode) curpos = selpos;
         break;
     case keyf4:
-    case controlc:
+    case keycontrolc:
         copy();
         selmode = false;
         draw();
         break;
     case keyf5:
-    case controlv:
+    case keycontrolv:
         asstep(editkind::paste, [&] { paste(); });  // draws itself
         selmode = false;
         break;
     case keyf6:
-    case controlx:
+    case keycontrolx:
         asstep(editkind::cut, [&] { cut(); });  // draws itself
         selmode = false;
         break;
-    case controlz: undo(); break;
-    case controly: redo(); break;
-    case controlf: openfind(); break;
-    case controls:
+    case keycontrolz: undo(); break;
+    case keycontroly: redo(); break;
+    case keycontrolf: openfind(); break;
+    case keycontrols:
         save();  // and go on editing, whatever the outcome
         break;
     default:

@@ -6,6 +6,7 @@
 #include "app/amybitmapwin.h"
 #include "ime/inputchi.h"
 #include "ime/inpywb.h"
+#include "input/keyvalues.h"
 
 pyinput* pyinputview = nullptr;
 bool pyinput::isleftsy = true;
@@ -50,8 +51,6 @@ const char* const mt[3] = {
 };
 const char* const quanjiaolabel = "\xC8\xAB\xBD\xC7";  // 全角
 const char* const banjiaolabel = "\xB0\xEB\xBD\xC7";   // 半角
-
-constexpr int keyshift = 16, rightshiftscancode = 54;
 
 }  // namespace
 
@@ -252,7 +251,7 @@ bool pyinput::keymouse(int type, int a, int b, int c, int d, int e) {
         return digiselview::waitsel ? pagekey(true) : passon(type, a, b, c, d, e);
     case ',':
         return digiselview::waitsel ? pagekey(false) : passon(type, a, b, c, d, e);
-    case 8:
+    case characterbackspace:
         return backspace(type, a, b, c, d, e);
     case 0:
         endcomposition();

@@ -19,12 +19,12 @@ protected:
     }
     void select(int from, int to) {
         at(from);
-        key(kf3);
-        for (int i = 0; i < 2 * (to - from) && cursor() < to; ++i) key(kright);
+        key(keyf3);
+        for (int i = 0; i < 2 * (to - from) && cursor() < to; ++i) key(keyright);
     }
     // '\r' is the Enter key, '\x7f' the Delete key; other bytes are typed.
     void act(const std::string& s) {
-        for (char c : s) c == '\r' ? key(kenter) : c == '\x7f' ? key(kdelete) : type(std::string(1, c));
+        for (char c : s) c == '\r' ? key(keyenter) : c == '\x7f' ? key(keydelete) : type(std::string(1, c));
     }
 };
 
@@ -93,13 +93,13 @@ TEST_F(editing, BareLineFeedsGoAlone) {
     at(2);
     type("\b");
     at(0);
-    key(kdelete);
+    key(keydelete);
     EXPECT_EQ(text(), "\nb") << "Delete before a bare LF keeps the line break";
     load(zhong + "\r\nb");
     at(3);
     type("\b");
     select(2, 3);
-    key(kf6);
+    key(keyf6);
     EXPECT_EQ(text(), zhong);
     EXPECT_EQ(clip(), std::string("\r\nb\0", 4));
     EXPECT_EQ(cursor(), 2);
@@ -108,23 +108,23 @@ TEST_F(editing, BareLineFeedsGoAlone) {
 TEST_F(editing, CopyCutAndPasteThroughTheClipboard) {
     load("ab\r\ncd");
     at(0);
-    key(kf4);
+    key(keyf4);
     EXPECT_EQ(clip(), "") << "no selection, nothing copied";
     select(1, 4);
-    key(kf4);
+    key(keyf4);
     EXPECT_EQ(clip(), std::string("b\r\nc\0", 5));
     select(3, 4);  // starting on a LF takes its CR along
-    key(kf4);
+    key(keyf4);
     EXPECT_EQ(clip(), std::string("\r\nc\0", 4));
     select(1, 4);
-    key(kf6);
+    key(keyf6);
     EXPECT_EQ(text(), "ad");
     EXPECT_EQ(cursor(), 1);
-    key(kf5);
+    key(keyf5);
     EXPECT_EQ(text(), "ab\r\ncd");
     EXPECT_EQ(cursor(), 5);
     select(0, 1);
-    key(kf5);
+    key(keyf5);
     EXPECT_EQ(text(), "b\r\nc\r\ncd") << "a paste replaces the selection";
     EXPECT_EQ(cursor(), 4);
 }
@@ -144,8 +144,8 @@ TEST_F(editing, InsertionBeyondTheCapacityIsRefused) {
 TEST_F(editing, RandomSessionsKeepTheTextWhole) {
     std::mt19937 random(20261207);
     const std::vector<std::string> pieces = {"a", "word ", zhong, wen, "\r\n", "\n", "\t", " ", "7", ",", "\r"};
-    const int keyvalues[] = {kright, kleft, kup, kdown, khome, kend, kpageup, kpagedown, kenter,
-                             kdelete, kf3, kf4, kf5, kf6};
+    const int keyvalues[] = {keyright, keyleft, keyup, keydown, keyhome, keyend, keypageup, keypagedown, keyenter,
+                             keydelete, keyf3, keyf4, keyf5, keyf6};
     for (int session = 0; session < 20; ++session) {
         std::string t;
         for (int i = int(random() % 60); i > 0; --i) t += pieces[random() % pieces.size()];
@@ -158,7 +158,7 @@ TEST_F(editing, RandomSessionsKeepTheTextWhole) {
             else if (what < 7) type(pieces[random() % pieces.size()].substr(0, 1));
             else if (what < 8) type("\b");
             else type(random() % 2 ? zhong : wen);
-            key(kright);
+            key(keyright);
             for (int i = 0; i < ed.contlth; ++i) {
                 if (ed.content[i] < 0x80) continue;
                 ASSERT_LT(i + 1, ed.contlth);

@@ -8,6 +8,7 @@
 
 #include "app/amybitmapwin.h"
 #include "editor/editview.h"
+#include "input/keyvalues.h"
 #include "widgets/statusbar.h"
 
 inline std::string textof(const editview& e) {
@@ -50,11 +51,6 @@ protected:
     void type(const std::string& s) {
         for (unsigned char c : s) ed.keymouse(eventchar, static_cast<signed char>(c), 0, 0, 0, 0);
     }
-};
-
-enum testkey {
-    kenter = 13, kpageup = 33, kpagedown = 34, kend = 35, khome = 36, kleft = 37, kup = 38, kright = 39,
-    kdown = 40, kdelete = 46, kf3 = 114, kf4 = 115, kf5 = 116, kf6 = 117,
 };
 
 inline const std::string zhong = "\xD6\xD0";  // 中

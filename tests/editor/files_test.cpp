@@ -96,7 +96,7 @@ TEST_F(files, TextNotLoadedWholeGoesToTheRecoveryFile) {
             EXPECT_NE(f->content[f->contlth - 1], '\r') << "never cut between CR and LF";
         }
         EXPECT_TRUE(f->save()) << "unchanged: nothing to save";
-        f->keymouse(eventkeydown, kdelete, 0, 0, 0, 0);
+        f->keymouse(eventkeydown, keydelete, 0, 0, 0, 0);
         EXPECT_FALSE(f->save()) << "changed: the recovery file, and the editor stays open";
         EXPECT_EQ(readbytes(name), e.bytes);
         EXPECT_EQ(readbytes(name + ".save"), textof(*f));
@@ -138,7 +138,7 @@ TEST_F(files, Utf8CharacterThatCannotBeHeldProtectsTheOriginal) {
     const std::string emoji = "ok\nline two \xF0\x9F\x98\x80!\n";
     auto f = opened("e.txt", &emoji);
     EXPECT_EQ(f->loaded, loadstate::unheld);
-    f->keymouse(eventkeydown, kdelete, 0, 0, 0, 0);
+    f->keymouse(eventkeydown, keydelete, 0, 0, 0, 0);
     EXPECT_FALSE(f->save());
     EXPECT_EQ(readbytes("e.txt"), emoji);
     EXPECT_EQ(readbytes("e.txt.save").substr(0, 5), "k\r\nli");

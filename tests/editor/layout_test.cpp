@@ -36,7 +36,7 @@ TEST_F(layout, InactiveBelow300Pixels) {
     editview inactive;
     inactive.init();
     EXPECT_FALSE(inactive.isactive);
-    EXPECT_FALSE(inactive.keymouse(eventkeydown, kright, 0, 0, 0, 0));
+    EXPECT_FALSE(inactive.keymouse(eventkeydown, keyright, 0, 0, 0, 0));
 }
 
 // A change that needs more display lines than the table holds is refused.
@@ -46,7 +46,7 @@ TEST_F(layout, ChangeNeedingMoreLinesThanTheTableIsRefused) {
     ASSERT_EQ(ed.linenumber, maxlinenumber - 1);
     const std::string before = text();
     at(0);
-    key(kenter);
+    key(keyenter);
     EXPECT_EQ(text(), before);
     EXPECT_EQ(ed.linenumber, maxlinenumber - 1);
     type("x");

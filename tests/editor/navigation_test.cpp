@@ -6,7 +6,7 @@ class navigation : public editorfixture {};
 
 TEST_F(navigation, EarlyReturnsDoNotRedraw) {
     load("ab\r\ncd");
-    const int steps[][2] = {{0, kleft}, {1, kup}, {4, kdown}, {0, kpagedown}};
+    const int steps[][2] = {{0, keyleft}, {1, keyup}, {4, keydown}, {0, keypagedown}};
     for (const auto& s : steps) {
         SCOPED_TRACE(s[1]);
         at(s[0]);
@@ -27,18 +27,18 @@ TEST_F(navigation, KeysStepOverCharactersAndLineEnds) {
         std::vector<int> keys;
         int want;
     } rows[] = {
-        {mixed, 0, {kright, kright}, 4},
-        {mixed, 0, {kright, kright, kright}, 5},  // the CR is skipped
-        {mixed, 0, {kright, kright, kright, kright, kright}, 6},
-        {mixed, 6, {kleft, kleft}, 4},
-        {mixed, 6, {kleft, kleft, kleft}, 1},
-        {updown, 9, {kup}, 2},                    // onto the second byte of 中: its first
-        {updown, 12, {kup}, 5},                   // past the line's end: its LF
-        {"abc\r\nabcd", 8, {kup}, 4},             // onto the CR: the LF after it
-        {"ab\r\ncd", 0, {kend}, 3},
-        {"ab\r\ncd", 4, {kend}, 6},
-        {"ab\r\ncd", 6, {khome}, 4},
-        {"ab\r\n", 4, {kend}, 4},
+        {mixed, 0, {keyright, keyright}, 4},
+        {mixed, 0, {keyright, keyright, keyright}, 5},  // the CR is skipped
+        {mixed, 0, {keyright, keyright, keyright, keyright, keyright}, 6},
+        {mixed, 6, {keyleft, keyleft}, 4},
+        {mixed, 6, {keyleft, keyleft, keyleft}, 1},
+        {updown, 9, {keyup}, 2},                    // onto the second byte of 中: its first
+        {updown, 12, {keyup}, 5},                   // past the line's end: its LF
+        {"abc\r\nabcd", 8, {keyup}, 4},             // onto the CR: the LF after it
+        {"ab\r\ncd", 0, {keyend}, 3},
+        {"ab\r\ncd", 4, {keyend}, 6},
+        {"ab\r\ncd", 6, {keyhome}, 4},
+        {"ab\r\n", 4, {keyend}, 4},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(testing::PrintToString(r.text) + " from " + std::to_string(r.from));
@@ -54,16 +54,16 @@ TEST_F(navigation, PagesKeepTheCursorRowAndScrollingFollowsIt) {
     for (int i = 0; i < 100; ++i) t += "line" + std::to_string(i) + "\n";
     load(t);
     const int rows = ed.rownumber;
-    for (int i = 0; i < 3; ++i) key(kdown);
-    key(kpagedown);
+    for (int i = 0; i < 3; ++i) key(keydown);
+    key(keypagedown);
     EXPECT_EQ(ed.topline, rows);
     EXPECT_EQ(ed.curline, rows + 3);
     for (int i = 0; i < 2; ++i) {
-        key(kpageup);
+        key(keypageup);
         EXPECT_EQ(ed.topline, 0);
         EXPECT_EQ(ed.curline, 3);
     }
-    for (int i = 0; i < rows; ++i) key(kdown);
+    for (int i = 0; i < rows; ++i) key(keydown);
     EXPECT_EQ(ed.topline, 4) << "Down from the last visible row scrolls by one line";
     ed.settop(5);
     EXPECT_EQ(ed.topline, 0);

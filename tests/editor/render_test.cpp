@@ -34,8 +34,8 @@ TEST_F(render, EndBlockLineFeedMarkAndCursorCells) {
     const int y = ed.charheight - 2;
     EXPECT_EQ(pixel(1, y) | 0x00FFFFFF, 0xFEFFFFFFu);
     EXPECT_NE(pixel(ed.cellwidth + 1, y) >> 24, 0xFEu) << "the cursor covers the first column only";
-    key(kf3);
-    key(kright);
+    key(keyf3);
+    key(keyright);
     EXPECT_EQ(pixel(ed.cellwidth + 1, y) >> 24, 0xFEu) << "a selection covers both";
 }
 

@@ -5,36 +5,34 @@
 
 namespace {
 
-constexpr int ctrlf = 6, ctrly = 25, ctrlz = 26, escape = 27;
-
 class undofind : public editorfixture {};
 
 TEST_F(undofind, TypedRunsAreStepsAndANewChangeDropsTheRedoSteps) {
     load("xy");
     at(1);
     type("ab" + zhong + "c");
-    key(ctrlz);
+    key(keycontrolz);
     EXPECT_EQ(text(), "xy");
     EXPECT_EQ(cursor(), 1);
-    key(ctrly);
+    key(keycontroly);
     EXPECT_EQ(text(), "xab" + zhong + "cy");
     EXPECT_EQ(cursor(), 6);
     type("1");
-    key(kleft);  // a key between two runs makes two steps; Backspace is one of its own
+    key(keyleft);  // a key between two runs makes two steps; Backspace is one of its own
     type("2\b");
-    key(ctrlz);
+    key(keycontrolz);
     EXPECT_EQ(text(), "xab" + zhong + "c21y");
-    key(ctrlz);
+    key(keycontrolz);
     EXPECT_EQ(text(), "xab" + zhong + "c1y");
     EXPECT_EQ(ed.history.redosteps(), 2u);
     type("e");
     EXPECT_EQ(ed.history.redosteps(), 0u) << "a new change drops the steps that could be redone";
-    key(ctrly);
+    key(keycontroly);
     EXPECT_EQ(text(), "xab" + zhong + "ce1y");
-    while (ed.history.steps() > 0) key(ctrlz);
+    while (ed.history.steps() > 0) key(keycontrolz);
     EXPECT_EQ(text(), "xy");
     EXPECT_FALSE(ed.ischanged()) << "back to the text as loaded: nothing to save";
-    key(ctrlz);
+    key(keycontrolz);
     EXPECT_EQ(text(), "xy");
 }
 
@@ -54,7 +52,7 @@ TEST(edithistorybound, KeepsTheLatestStepsWithinTheBudget) {
 TEST_F(undofind, RandomSessionsUndoAndRedoCompletely) {
     std::mt19937 random(99);
     const std::vector<std::string> pieces = {"a", "bc ", zhong, "\r\n", "\t", "7"};
-    const int keyvalues[] = {kright, kleft, kup, kdown, khome, kend, kenter, kdelete, kf3, kf4, kf5, kf6};
+    const int keyvalues[] = {keyright, keyleft, keyup, keydown, keyhome, keyend, keyenter, keydelete, keyf3, keyf4, keyf5, keyf6};
     for (int session = 0; session < 15; ++session) {
         SCOPED_TRACE(session);
         std::string t;
@@ -70,9 +68,9 @@ TEST_F(undofind, RandomSessionsUndoAndRedoCompletely) {
             else type("\b");
         }
         const std::string edited = text();
-        while (ed.history.steps() > 0) key(ctrlz);
+        while (ed.history.steps() > 0) key(keycontrolz);
         ASSERT_EQ(text(), loaded);
-        while (ed.history.redosteps() > 0) key(ctrly);
+        while (ed.history.redosteps() > 0) key(keycontroly);
         ASSERT_EQ(text(), edited);
     }
 }
@@ -80,25 +78,25 @@ TEST_F(undofind, RandomSessionsUndoAndRedoCompletely) {
 TEST_F(undofind, FindSelectsTheNextMatchAndWraps) {
     load("one two\r\none" + zhong + "\r\n");
     at(0);
-    key(ctrlf);
+    key(keycontrolf);
     type("one");
-    key(kenter);
+    key(keyenter);
     EXPECT_EQ(anchor(), 9) << "across the line break";
     EXPECT_EQ(cursor(), 11);
-    key(kenter);
+    key(keyenter);
     EXPECT_EQ(anchor(), 0) << "wrapped around";
-    key(escape);
+    key(keyescape);
     EXPECT_FALSE(ed.findprompt());
-    key(kf4);
+    key(keyf4);
     unsigned long n = 0;
     getclipdata(n);
     EXPECT_EQ(n, 4u) << "the kept selection is copied";
-    key(ctrlf);
+    key(keycontrolf);
     type("\b\b\bzzz");
     const int before = cursor();
-    key(kenter);
+    key(keyenter);
     EXPECT_EQ(cursor(), before) << "no match";
-    key(kright);
+    key(keyright);
     EXPECT_FALSE(ed.findprompt());
     EXPECT_EQ(cursor(), before + 1);
 }
@@ -107,12 +105,12 @@ TEST_F(undofind, FindSelectsTheNextMatchAndWraps) {
 TEST_F(undofind, MatchesStartOnCharacterBoundaries) {
     load("\xB0\xD6" "a" + zhong);
     at(0);
-    key(ctrlf);
+    key(keycontrolf);
     type(zhong);
-    key(kenter);
+    key(keyenter);
     EXPECT_EQ(anchor(), 3);
-    key(escape);
-    key(kdelete);
+    key(keyescape);
+    key(keydelete);
     EXPECT_EQ(text(), "\xB0\xD6" "a") << "Delete removes the kept selection";
 }
 

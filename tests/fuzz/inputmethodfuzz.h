@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ime/pyinput.h"
+#include "input/keyvalues.h"
 #include "tests/widgets/recordingwindow.h"
 
 namespace inputmethodfuzz {
@@ -53,9 +54,9 @@ inline size_t sendevent(pyinput& ime, const uint8_t* p, size_t left) {
     } else if (b < 210) {
         ime.keymouse(eventchar, 0, 0, 0, 0, 0);
     } else if (b < 218) {
-        ime.keymouse(eventkeydown, 16, 54, 0, 0, 0);  // F1
+        ime.keymouse(eventkeydown, keyshift, rightshiftscancode, 0, 0, 0);  // F1
     } else if (b < 226) {
-        ime.keymouse(eventkeydown, 16, 54, 0, -1, 0);  // F2
+        ime.keymouse(eventkeydown, keyshift, rightshiftscancode, 0, -1, 0);  // F2
     } else if (b < 240 && left >= 3) {  // a press on or near the input bar
         ime.keymouse(eventpress, p[1] * 4, ime.top - 8 + p[2] % 48, 0, 0, 0);
         return 3;

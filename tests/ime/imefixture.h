@@ -10,6 +10,7 @@
 #include "ime/inputchi.h"
 #include "ime/inpywb.h"
 #include "ime/pyinput.h"
+#include "input/keyvalues.h"
 #include "tests/widgets/recordingwindow.h"
 
 inline std::string slot(const unsigned char* s) {
@@ -35,8 +36,8 @@ protected:
     void TearDown() override { pyinputview = nullptr; }
 
     bool ch(int c) { return ime.keymouse(eventchar, c, 0, 0, 0, 0); }
-    bool f1() { return ime.keymouse(eventkeydown, 16, 54, 0, 0, 0); }
-    bool f2() { return ime.keymouse(eventkeydown, 16, 54, 0, -1, 0); }
+    bool f1() { return ime.keymouse(eventkeydown, keyshift, rightshiftscancode, 0, 0, 0); }
+    bool f2() { return ime.keymouse(eventkeydown, keyshift, rightshiftscancode, 0, -1, 0); }
     // Characters, with \1 for F1, \2 for F2 and \3 for character 0.
     void type(const std::string& keys) {
         for (char c : keys) c == 1 ? f1() : c == 2 ? f2() : ch(c == 3 ? 0 : c);

@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 
+#include "input/keyvalues.h"
 #include "tests/widgets/recordingwindow.h"
 
 namespace {
@@ -100,7 +101,7 @@ TEST_F(digiseltest, digitsendsonlytheleadinghighbytes) {
 TEST_F(digiseltest, othereventsleavethecandidates) {
     low.setchar('1', "\xD6\xD0", 2);
     digiselview::waitsel = true;
-    EXPECT_FALSE(low.keymouse(eventkeydown, 38, 0, 0, 0, 0));
+    EXPECT_FALSE(low.keymouse(eventkeydown, keyup, 0, 0, 0, 0));
     EXPECT_FALSE(low.keymouse(eventchar, 'a', 0, 0, 0, 0));
     EXPECT_FALSE(low.keymouse(eventmove, 300, 70, 0, 0, 0));
     EXPECT_EQ(low.charlens[1], 2);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "input/keyvalues.h"
 #include "view/testfont.h"
 
 namespace {
@@ -51,7 +52,7 @@ TEST(mybutton, hittestedgesandlabelbounds) {
     EXPECT_FALSE(b.pressed);
     EXPECT_FALSE(b.tryclick(60, 60));
     EXPECT_FALSE(b.clicked);
-    EXPECT_FALSE(g.keymouse(eventkeydown, 38, 0, 0, 0, 0));
+    EXPECT_FALSE(g.keymouse(eventkeydown, keyup, 0, 0, 0, 0));
     EXPECT_FALSE(g.keymouse(eventchar, 'a', 0, 0, 0, 0));
     // Labels are cut to 49 bytes, and the group holds 100 buttons.
     for (int n = 0; n < 101; ++n) g.addbutton("0123456789012345678901234567890123456789012345678901234");
