@@ -2,6 +2,7 @@
 
 #include "ime/pyinput.h"
 #include "widgets/mybutton.h"
+#include "widgets/screenrows.h"
 #include "widgets/statusbar.h"
 
 namespace {
@@ -42,9 +43,9 @@ void createinputmethod(amybitmapwin* win) {
     win->ppyinput = pyinputview;
     pyinputview->readcode();
     pyinputview->left = 0;
-    pyinputview->top = gcharwidth * 62 / 24;
+    pyinputview->top = inputbarrow().top;
     pyinputview->right = win->w;
-    pyinputview->bottom = gcharwidth * 88 / 24;
+    pyinputview->bottom = inputbarrow().bottom;
     pyinputview->clear();
 }
 
@@ -52,7 +53,7 @@ void createinputmethod(amybitmapwin* win) {
 
 openoutcome buildscreen(amybitmapwin* win, const commandline& line) {
     myview::pmymap = &win->bmp;
-    statebar = new myview(0, 0, win->w, gcharwidth * 30 / 24);
+    statebar = new myview(0, statusbarrow().top, win->w, statusbarrow().bottom);
     win->pstatebar = statebar;
     createbuttons(win);
     const openoutcome opened = createeditor(win, line);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "editor/editview.h"
+#include "widgets/screenrows.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ void editview::init() {
     }
     left = 0;
     right = pmymap->width;
-    top = gcharwidth * 90 / 24;
+    top = editortop();
     bottom = pmymap->height;
     cellwidth = gcharwidth / 2;
     charheight = gcharwidth;

@@ -7,6 +7,7 @@
 #include "ime/inputchi.h"
 #include "ime/inpywb.h"
 #include "input/keyvalues.h"
+#include "widgets/screenrows.h"
 
 pyinput* pyinputview = nullptr;
 bool pyinput::isleftsy = true;
@@ -68,8 +69,8 @@ pyinput::pyinput()
     const int w = mymapwin ? mymapwin->w : 800;
     left = 0;
     right = w;
-    top = gcharwidth * 60 / 24;
-    bottom = gcharwidth * 90 / 24;
+    top = selectorrow().top;
+    bottom = selectorrow().bottom;
     const int p = w / 5, q = p + (w - p) / 2;
     zhisel = new digiselview(p, top, q - 1, bottom);
     chisel = new digiselview(q, top, w, bottom);

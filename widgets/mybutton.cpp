@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/amybitmapwin.h"
+#include "widgets/screenrows.h"
 
 void mybutton::addtext(const char* label) {
     std::strncpy(text, label, textsize - 1);
@@ -53,8 +54,8 @@ buttongroup::~buttongroup() {
 void buttongroup::place(mybutton* button, int index, int unit) {
     button->left = unit * index * 6;
     button->right = button->left + unit * 5;
-    button->top = gcharwidth * 32 / 24;
-    button->bottom = gcharwidth * 60 / 24;
+    button->top = buttonrow().top;
+    button->bottom = buttonrow().bottom;
 }
 
 void buttongroup::addbutton(const char* label) {

@@ -9,6 +9,7 @@
 #include "app/amybitmapwin.h"
 #include "editor/editview.h"
 #include "input/keyvalues.h"
+#include "widgets/screenrows.h"
 #include "widgets/statusbar.h"
 
 inline std::string textof(const editview& e) {
@@ -18,7 +19,7 @@ inline std::string textof(const editview& e) {
 class editorfixture : public ::testing::Test {
 protected:
     amybitmapwin win{1024, 768};
-    myview bar{0, 0, 1024, gcharwidth * 30 / 24};
+    myview bar{0, statusbarrow().top, 1024, statusbarrow().bottom};
     editview ed;
 
     void SetUp() override {

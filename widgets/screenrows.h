@@ -1,0 +1,21 @@
+// The rows of the screen, top to bottom, in one place: the status bar, the
+// function-key buttons, the input method's bar with its candidate selectors,
+// and the editor from below them to the bottom of the screen. Every edge is
+// a multiple of the base character size, gcharwidth * k / 24 truncated; the
+// comments give the pixels at gcharwidth 24.
+#pragma once
+#include "view/myview.h"
+
+// The top and bottom coordinates of one row of views.
+struct screenrow {
+    int top;
+    int bottom;
+};
+
+inline screenrow statusbarrow() { return {0, gcharwidth * 30 / 24}; }                   // 0 to 30
+inline screenrow buttonrow() { return {gcharwidth * 32 / 24, gcharwidth * 60 / 24}; }    // 32 to 60
+inline screenrow inputbarrow() { return {gcharwidth * 62 / 24, gcharwidth * 88 / 24}; }  // 62 to 88
+// The candidate selectors reach a little above and below the bar they show in.
+inline screenrow selectorrow() { return {gcharwidth * 60 / 24, gcharwidth * 90 / 24}; }  // 60 to 90
+// The editor goes on from here to the bottom of the screen.
+inline int editortop() { return gcharwidth * 90 / 24; }  // 90
