@@ -13,9 +13,6 @@ namespace {
 
 constexpr unsigned char lf = 0x0A, cr = 0x0D;
 
-// The character being typed, when only its first byte has come.
-characterpairer typing;
-
 const char textfullmessage[] = "\xCE\xC4\xB1\xBE\xD2\xD1\xC2\xFA\xA3\xAC\xCE\xB4\xD7\xF7\xD0\xDE\xB8\xC4";  // 文本已满，未作修改
 const char linesfullmessage[] = "\xD0\xD0\xCA\xFD\xD2\xD1\xC2\xFA\xA3\xAC\xCE\xB4\xD7\xF7\xD0\xDE\xB8\xC4";  // 行数已满，未作修改
 const char copytoolargemessage[] =  // 选中的内容太大，不能复制
@@ -38,8 +35,6 @@ int characterpairer::take(unsigned char b, unsigned char out[2]) {
     lead = 0;
     return out[0] == 0xA3 && b == 0xA0 ? 0 : 2;
 }
-
-void editview::forgetpendingbyte() { typing.lead = 0; }
 
 // Replaces the bytes from..to of the text with n bytes from src. Refused,
 // with the text unchanged, when the text would not leave its terminating

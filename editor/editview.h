@@ -164,7 +164,7 @@ public:
     bool utf8bom = false;    // with a byte-order mark to put back
     fileio* io = &systemfileio();  // the system calls saves make (tests put failures here)
     // Drops a first byte of a two-byte character still waiting for its second.
-    static void forgetpendingbyte();
+    void forgetpendingbyte() { typing.lead = 0; }
 
     // A message the status line shows instead of the position until the next
     // event reaches the editor (a warning at loading, a failed save).
@@ -225,6 +225,7 @@ private:
     long savedbytes = 0;          // bytes the last save wrote
     recoveryfile recovery;
     bool findopen = false;
+    characterpairer typing;       // the character being typed, when only its first byte has come
     std::string pattern;          // what Find looks for, whole characters
     characterpairer patternpairer;
 };

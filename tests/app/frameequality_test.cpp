@@ -31,7 +31,6 @@ std::vector<unsigned char> framefrom(bool plain, const std::string& text, const 
     editview::plainlayout = plain;
     glyphcache::setenabled(!plain);
     clipboard.setdata(nullptr, 0);
-    editview::forgetpendingbyte();
     auto* window = new amybitmapwin(800, 600);
     mymapwin = window;
     commandline none;

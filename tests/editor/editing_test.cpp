@@ -70,7 +70,7 @@ TEST_F(editing, OperationsOnSmallTexts) {
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(testing::PrintToString(r.start) + " at " + std::to_string(r.at) + testing::PrintToString(r.actions));
-        editview::forgetpendingbyte();
+        ed.forgetpendingbyte();
         load(r.start);
         at(r.at);
         act(r.actions);

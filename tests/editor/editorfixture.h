@@ -26,7 +26,6 @@ protected:
         mymapwin = &win;
         myview::pmymap = &win.bmp;
         statebar = &bar;
-        editview::forgetpendingbyte();
         ed.init();
     }
     void TearDown() override {
