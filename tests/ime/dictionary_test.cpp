@@ -1,5 +1,6 @@
 // Checks the compiled-in dictionaries: the layout the candidate search relies
-// on, and a few entries any user of the input method would expect.
+// on, the tables of phrase suggestions, and a few entries any user of the
+// input method would expect.
 #include <algorithm>
 #include <map>
 #include <set>
@@ -98,6 +99,32 @@ TEST(Dictionary, CommonCharactersComeFirst) {
     const auto khk = wubioffer("khk");
     ASSERT_FALSE(khk.empty());
     EXPECT_EQ(khk[0], "\xD6\xD0");  // 中
+}
+
+// Slots 6 to 9 suggest the most frequent phrases that start with a character
+// of the pinyin page, from the generated lookup tables.
+TEST(suggestiontables, matchthephrasedictionaryforeverycharacter) {
+    // The suggestions are the first entry of every text of two or more characters.
+    std::vector<int> expected;
+    std::set<std::string> texts;
+    for (int p = 0; p < inputhzchinumber; ++p)
+        if (entrytext(p).size() >= 4 && texts.insert(entrytext(p)).second) expected.push_back(p);
+    std::vector<int> order(inputhzfreqorder, inputhzfreqorder + inputhzfreqnumber);
+    std::sort(order.begin(), order.end());
+    ASSERT_EQ(order, expected);
+    // Each hanzi lists exactly the suggestions it starts, by rank.
+    std::vector<std::vector<int>> bychar(hanzislots);
+    for (int i = 0; i < inputhzfreqnumber; ++i) {
+        const std::string t = entrytext(inputhzfreqorder[i]);
+        const int s = hanzislot(static_cast<unsigned char>(t[0]), static_cast<unsigned char>(t[1]));
+        ASSERT_GE(s, 0) << "a phrase that starts with no hanzi";
+        bychar[s].push_back(i);
+    }
+    ASSERT_EQ(inputhzfreqstart[0], 0);
+    for (int s = 0; s < hanzislots; ++s) {
+        const std::vector<int> got(inputhzfreqbychar + inputhzfreqstart[s], inputhzfreqbychar + inputhzfreqstart[s + 1]);
+        ASSERT_EQ(got, bychar[s]) << "hanzi slot " << s;
+    }
 }
 
 }  // namespace
