@@ -1,7 +1,7 @@
 // Drawing speed: the work behind one key on a large screen. Text is drawn
 // both ways: _strokes walks every glyph's strokes, _cached stamps the pixels
 // the glyph cache keeps (the way the editor draws).
-//   cmake -S . -B build && cmake --build build --target zheditbench
+//   cmake -S . -B build -DZHEDIT_BENCHMARKS=ON && cmake --build build --target zheditbench
 //   ./build/bench/zheditbench
 #include <benchmark/benchmark.h>
 

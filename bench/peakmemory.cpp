@@ -1,5 +1,6 @@
 // Peak resident memory of the running editor: zhedit on the virtual
 // framebuffer at 1920x1080 with a 990,000-byte file loaded, after a few keys.
+//   cmake -S . -B build -DZHEDIT_BENCHMARKS=ON
 //   cmake --build build --target zheditpeakmemory && ./build/bench/zheditpeakmemory
 #include <cstdio>
 #include <fstream>

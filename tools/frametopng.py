@@ -2,7 +2,7 @@
 """Turns what zhedit shows into a PNG picture.
 
     frametopng.py INPUT OUTPUT.png
-        INPUT is the frame file of the virtual framebuffer (tests/e2e/vfb.cpp,
+        INPUT is the frame file of the virtual framebuffer (tools/vfb/vfb.cpp,
         written while zhedit runs) or a 24/32-bit BMP such as aaaaa.bmp.
 
     frametopng.py --watch FRAMEFILE OUTPUT.png [--fifo PATH]

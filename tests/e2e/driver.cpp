@@ -1,6 +1,6 @@
 #include "driver.h"
 
-#include "vfbformat.h"
+#include "tools/vfb/vfbformat.h"
 
 #include <errno.h>
 #include <fcntl.h>

@@ -1,5 +1,5 @@
 // End-to-end driver: runs the real zhedit binary on a pseudo-terminal against
-// the virtual framebuffer library (vfb.cpp) and talks to it key by key.
+// the virtual framebuffer library (tools/vfb/vfb.cpp) and talks to it key by key.
 //
 //   zhe2e::options o;
 //   o.files["aaaaa.txt"] = "hello";

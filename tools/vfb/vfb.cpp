@@ -25,7 +25,8 @@
 // and open; when it is unset those calls are left alone.
 //
 // Every other call goes to the next definition of the symbol. This library is
-// a test tool: it is never linked into the program.
+// a development tool for the preview and the tests: it is never linked into
+// the program.
 
 #undef _FORTIFY_SOURCE
 

@@ -15,8 +15,8 @@
 // pixel of that frame; a reader that copies the pixels while the program may
 // still be drawing takes `seq` before and after the copy and retries when it
 // changed or was odd.
-#ifndef ZHEDIT_TESTS_E2E_VFBFORMAT_H
-#define ZHEDIT_TESTS_E2E_VFBFORMAT_H
+#ifndef ZHEDIT_TOOLS_VFB_VFBFORMAT_H
+#define ZHEDIT_TOOLS_VFB_VFBFORMAT_H
 
 #include <cstddef>
 #include <cstdint>
