@@ -23,6 +23,7 @@
 // Format: 2 bytes a point, x*2 + end-of-stroke and y*2 + end-of-glyph on a
 // 128 x 128 grid; zzhi[i] is the code (lead byte + trail byte * 256) of the
 // i-th glyph.
+// clang-format off
 #include "font/ku500.h"
 
 const unsigned char ttu[498629] =

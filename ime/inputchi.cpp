@@ -4,6 +4,7 @@
 // word codes recomputed from the characters' full codes.
 // Phrase frequencies: word weights of pinyin_simp 0.1 (rime-data-pinyin-simp),
 // Apache-2.0.
+// clang-format off
 #include "ime/inputchi.h"
 
 const int inputhzchinumber = 72157;

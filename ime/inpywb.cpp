@@ -4,6 +4,7 @@
 // word codes recomputed from the characters' full codes.
 // Pinyin readings: pinyin_simp 0.1 (rime-data-pinyin-simp), Apache-2.0;
 // reduced to GB2312, u for u-umlaut, minor readings dropped.
+// clang-format off
 #include "ime/inpywb.h"
 
 const int zhiinputsize = 7158;
