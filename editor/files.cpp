@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -31,7 +31,9 @@ int openforloading(const char* path) {
     if (fd < 0 && (errno == EACCES || errno == EROFS || errno == ETXTBSY)) fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return -1;
     struct stat st;
-    const int error = fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
+    int error = 0;
+    if (fstat(fd, &st) != 0) error = errno;
+    else if (S_ISDIR(st.st_mode)) error = EISDIR;
     if (error != 0) {
         close(fd);
         errno = error;

@@ -14,9 +14,12 @@
 
 namespace textcodec {
 
-// The encoding a file is read and written in: found from its bytes, or
-// forced to UTF-8 or to GBK.
-enum encodingkind { automatic, utf8, gbk };
+// The encoding a file is read and written in.
+enum encodingkind {
+    automatic,  // found from the file's bytes
+    utf8,       // forced to UTF-8
+    gbk,        // forced to GBK
+};
 
 // Stands in for a character the editor cannot hold: the GETA MARK 〓 (A1 FE),
 // the typesetter's sign for a character that cannot be set. It is rare in

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "clipboard/clipbd.h"
-#include "graphics/mybitmap.h"
 #include "font/ku500.h"
+#include "graphics/mybitmap.h"
 #include "view/myview.h"
 
 // The proof sheet copies nothing: its clipboard never touches a file.

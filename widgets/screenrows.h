@@ -12,7 +12,7 @@ struct screenrow {
     int bottom;
 };
 
-inline screenrow statusbarrow() { return {0, gcharwidth * 30 / 24}; }                   // 0 to 30
+inline screenrow statusbarrow() { return {0, gcharwidth * 30 / 24}; }                    // 0 to 30
 inline screenrow buttonrow() { return {gcharwidth * 32 / 24, gcharwidth * 60 / 24}; }    // 32 to 60
 inline screenrow inputbarrow() { return {gcharwidth * 62 / 24, gcharwidth * 88 / 24}; }  // 62 to 88
 // The candidate selectors reach a little above and below the bar they show in.

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "graphics/mybitmap.h"
 #include "font/ku500.h"
+#include "graphics/mybitmap.h"
 
 class testfont {
 public:
