@@ -53,7 +53,7 @@ std::vector<unsigned char> framefrom(bool plain, const std::string& text, const 
     return frame;
 }
 
-TEST(frameequality, FasterRoutinesGiveThePlainFrame) {
+TEST(frameequality, fasterroutinesgivetheplainframe) {
     std::string text;
     for (int i = 0; i < 40; ++i)
         text += "line " + std::to_string(i) + " \xD6\xD0\xCE\xC4 words wrap here and there,\tafter a tab\n";

@@ -72,11 +72,11 @@ struct devicekind {
 
 void PrintTo(const devicekind& d, std::ostream* os) { *os << d.name; }
 
-class DeviceFormat : public ::testing::TestWithParam<devicekind> {};
+class deviceformat : public ::testing::TestWithParam<devicekind> {};
 
 // Typing and leaving on the device: every frame lands inside the visible area
 // and the last one decodes to the screenshot, reduced to the device's depth.
-TEST_P(DeviceFormat, ShowsTheScreenshotReducedToTheDevice) {
+TEST_P(deviceformat, showsthescreenshotreducedtothedevice) {
     const devicekind& d = GetParam();
     zhe2e::options o;
     o.width = 640;
@@ -111,20 +111,20 @@ TEST_P(DeviceFormat, ShowsTheScreenshotReducedToTheDevice) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Consoles, DeviceFormat,
-    ::testing::Values(devicekind{"RGB565", 16, "11:5,5:6,0:5", {5, 6, 5}, 0, 0, 0, 0, 0, 0},
-                      devicekind{"RGB555", 16, "10:5,5:5,0:5", {5, 5, 5}, 0, 0, 0, 0, 0, 0},
-                      devicekind{"BGR24", 24, "16:8,8:8,0:8", {}, 0, 0, 0, 0, 0, 0},
-                      devicekind{"RGB24", 24, "0:8,8:8,16:8", {}, 0, 0, 0, 0, 0, 0},
-                      devicekind{"PaddedRows16", 16, "", {5, 6, 5}, 32, 0, 0, 0, 0, 0},
-                      devicekind{"PaddedRows24", 24, "", {}, 8, 0, 0, 0, 0, 0},
-                      devicekind{"Panned16", 16, "", {5, 6, 5}, 0, 672, 960, 16, 100, 0},
-                      devicekind{"ShortWrites", 32, "", {}, 0, 0, 0, 0, 0, 100000}),
+    consoles, deviceformat,
+    ::testing::Values(devicekind{"rgb565", 16, "11:5,5:6,0:5", {5, 6, 5}, 0, 0, 0, 0, 0, 0},
+                      devicekind{"rgb555", 16, "10:5,5:5,0:5", {5, 5, 5}, 0, 0, 0, 0, 0, 0},
+                      devicekind{"bgr24", 24, "16:8,8:8,0:8", {}, 0, 0, 0, 0, 0, 0},
+                      devicekind{"rgb24", 24, "0:8,8:8,16:8", {}, 0, 0, 0, 0, 0, 0},
+                      devicekind{"paddedrows16", 16, "", {5, 6, 5}, 32, 0, 0, 0, 0, 0},
+                      devicekind{"paddedrows24", 24, "", {}, 8, 0, 0, 0, 0, 0},
+                      devicekind{"panned16", 16, "", {5, 6, 5}, 0, 672, 960, 16, 100, 0},
+                      devicekind{"shortwrites", 32, "", {}, 0, 0, 0, 0, 0, 100000}),
     [](const ::testing::TestParamInfo<devicekind>& i) { return std::string(i.param.name); });
 
 // A depth the program cannot fill is refused before anything is drawn or the
 // console touched, with the terminal given back.
-TEST(Consoles, UnsupportedDepthEndsWithItsMessage) {
+TEST(consoles, unsupporteddepthendswithitsmessage) {
     zhe2e::options o;
     o.bitsperpixel = 8;
     o.console = "active";
@@ -141,7 +141,7 @@ TEST(Consoles, UnsupportedDepthEndsWithItsMessage) {
     EXPECT_TRUE(zhe2e::sametermios(r.before, r.after)) << zhe2e::termiosdiff(r.before, r.after);
 }
 
-TEST(Consoles, FramebufferVariableNamesTheDevice) {
+TEST(consoles, framebuffervariablenamesthedevice) {
     struct run {
         const char* device;    // the path the framebuffer answers to
         const char* variable;  // FRAMEBUFFER
@@ -165,7 +165,7 @@ TEST(Consoles, FramebufferVariableNamesTheDevice) {
 // switching, and gives both back on every way out: F8, the signals that end
 // it (which first keep the unsaved text), the fatal ones, and a path the
 // editor cannot open (status 11).
-TEST(Consoles, ConsoleRestoredOnEveryWayOut) {
+TEST(consoles, consolerestoredoneverywayout) {
     for (int sig : {0, SIGTERM, SIGHUP, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, -1}) {
         SCOPED_TRACE(sig);
         zhe2e::options o;
@@ -204,7 +204,7 @@ TEST(Consoles, ConsoleRestoredOnEveryWayOut) {
 
 // Switched away, keys are still handled but nothing is copied, not even the
 // final redraw; back on show, the whole frame is copied again without a key.
-TEST(Consoles, CopiesOnlyWhileOnShow) {
+TEST(consoles, copiesonlywhileonshow) {
     zhe2e::options o;
     o.console = "active";
     session s(o);
@@ -226,7 +226,7 @@ TEST(Consoles, CopiesOnlyWhileOnShow) {
 }
 
 // Started on a terminal that is not on show: nothing is written at all.
-TEST(Consoles, StartedOnAnotherTerminal) {
+TEST(consoles, startedonanotherterminal) {
     zhe2e::options o;
     o.console = "inactive";
     session s(o);

@@ -45,7 +45,7 @@ result run(const zhe2e::options& o, const std::vector<std::string>& k) {
     return ::testing::AssertionSuccess();
 }
 
-TEST(Editor, BrowsesAMultiScreenFileWithEveryMovementKey) {
+TEST(editor, browsesamultiscreenfilewitheverymovementkey) {
     std::string t;
     for (int i = 0; i < 60; ++i) t += "Line " + std::to_string(i) + " " + zhong + "\xCE\xC4 text\r\n";
     session s(with({"mixed.txt"}, {{"mixed.txt", t}}));
@@ -68,7 +68,7 @@ TEST(Editor, BrowsesAMultiScreenFileWithEveryMovementKey) {
     EXPECT_EQ(r.files["mixed.txt"], t);
 }
 
-TEST(Editor, TypedLinesAreSavedWithCrLfAndTheCountIsReported) {
+TEST(editor, typedlinesaresavedwithcrlfandthecountisreported) {
     result r = run(with({"notes.txt"}),
                    {english, "a", "b", "x", keys::Backspace, keys::Enter, "c", keys::Enter, "d", keys::F8});
     EXPECT_EQ(r.status, 0);
@@ -77,7 +77,7 @@ TEST(Editor, TypedLinesAreSavedWithCrLfAndTheCountIsReported) {
     EXPECT_TRUE(statusshows(r.last, "\xCE\xC4\xBC\xFE" "notes.txt\xD2\xD1\xB1\xA3\xB4\xE6\xA3\xAC\xB9\xB2" "8\xD7\xD6\xBD\xDA"));
 }
 
-TEST(Editor, F7AndAnUnchangedF8LeaveTheFileAsItWas) {
+TEST(editor, f7andanunchangedf8leavethefileasitwas) {
     result r = run(with({}, {{"aaaaa.txt", "keep\nme"}}), {english, "x", keys::Delete, keys::F7});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.files["aaaaa.txt"], "keep\nme");
@@ -86,7 +86,7 @@ TEST(Editor, F7AndAnUnchangedF8LeaveTheFileAsItWas) {
     EXPECT_EQ(r.files["lf.txt"], "one\ntwo\n");
 }
 
-TEST(Editor, CopiedTextSurvivesInTheClipboardFileForTheNextRun) {
+TEST(editor, copiedtextsurvivesintheclipboardfileforthenextrun) {
     result r = run(with({"a.txt"}, {{"a.txt", "hello world"}}),
                    {keys::F3, keys::Right, keys::Right, keys::Right, keys::Right, keys::F4, keys::F7});
     ASSERT_TRUE(r.clipboard.has_value());
@@ -98,7 +98,7 @@ TEST(Editor, CopiedTextSurvivesInTheClipboardFileForTheNextRun) {
     EXPECT_EQ(*r.clipboard, std::string("loY\0", 4));
 }
 
-TEST(Editor, FilesThatCannotBeWrittenBackKeepTheirOriginal) {
+TEST(editor, filesthatcannotbewrittenbackkeeptheiroriginal) {
     const std::string zero("ab\0cd", 5);
     const struct {
         std::vector<std::string> args;
@@ -135,7 +135,7 @@ TEST(Editor, FilesThatCannotBeWrittenBackKeepTheirOriginal) {
     }
 }
 
-TEST(Editor, CtrlZUndoesTypingAndCtrlSSavesAndGoesOn) {
+TEST(editor, ctrlzundoestypingandctrlssavesandgoeson) {
     session s(with({"u.txt"}, {{"u.txt", "base"}}));
     ASSERT_TRUE(s.start()) << s.error();
     termios raw{};
@@ -151,7 +151,7 @@ TEST(Editor, CtrlZUndoesTypingAndCtrlSSavesAndGoesOn) {
 }
 
 // A link put in the clipboard file's place is neither read nor written through.
-TEST(Editor, ClipboardFileThatIsALinkIsNeitherReadNorWritten) {
+TEST(editor, clipboardfilethatisalinkisneitherreadnorwritten) {
     zhe2e::options o = with({"c.txt"}, {{"c.txt", "copy me"}, {"secret.txt", "not yours"}});
     o.clipboardlink = "secret.txt";
     result r = run(o, {keys::End, keys::F5, keys::Home, keys::F3, keys::Right, keys::F4, keys::F7});
@@ -160,13 +160,13 @@ TEST(Editor, ClipboardFileThatIsALinkIsNeitherReadNorWritten) {
     EXPECT_EQ(r.files["c.txt"], "copy me");
 }
 
-TEST(Editor, Utf8FileEditedAndSavedStaysUtf8) {
+TEST(editor, utf8fileeditedandsavedstaysutf8) {
     result r = run(with({"u.txt"}, {{"u.txt", "\xE4\xB8\xAD\xE6\x96\x87\n"}}), {english, keys::End, "!", keys::F8});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.files["u.txt"], "\xE4\xB8\xAD\xE6\x96\x87!\r\n");
 }
 
-TEST(Editor, HelpAndVersionPrintAndLeaveTheTerminalAlone) {
+TEST(editor, helpandversionprintandleavetheterminalalone) {
     for (const char* option : {"--help", "-h", "--version"}) {
         SCOPED_TRACE(option);
         zhe2e::options o = with({option});
@@ -187,7 +187,7 @@ TEST(Editor, HelpAndVersionPrintAndLeaveTheTerminalAlone) {
 }
 
 // "zhong" and space commit 中 into the find prompt, not into the text.
-TEST(Editor, FindPatternTypedThroughTheInputMethod) {
+TEST(editor, findpatterntypedthroughtheinputmethod) {
     const std::string t = "abc " + zhong + "x";
     result r = run(with({"f.txt"}, {{"f.txt", t}}), {"\x06", keys::F1, "c", " ", keys::F1, "z", "h", "o", "n", "g",
                                                      " ", keys::Enter, keys::Escape, keys::F4, keys::F7});

@@ -37,7 +37,7 @@ std::unique_ptr<mybitmap> statusbarshowing(const char* text, int width, int heig
     return ::testing::AssertionSuccess();
 }
 
-TEST(FirstScreen, ButtonBarHasEightFramedButtonsWithLabels) {
+TEST(firstscreen, buttonbarhaseightframedbuttonswithlabels) {
     session s;
     ASSERT_TRUE(s.start()) << s.error();
     const frame f = s.lastframe();
@@ -75,7 +75,7 @@ std::string keydescription(int code) {
 
 // A key the table does not know leaves the line as it was; F3 starts a
 // selection without a redraw, so its description stays.
-TEST(FirstScreen, KeysAreDescribedInTheStatusBar) {
+TEST(firstscreen, keysaredescribedinthestatusbar) {
     session s;
     ASSERT_TRUE(s.start()) << s.error();
     ASSERT_TRUE(s.key(keys::Up)) << s.error();

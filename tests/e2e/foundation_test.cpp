@@ -62,12 +62,12 @@ struct ending {
 
 void PrintTo(const ending& e, std::ostream* os) { *os << e.name; }
 
-class EndsWithScreenshot : public ::testing::TestWithParam<ending> {};
+class endswithscreenshot : public ::testing::TestWithParam<ending> {};
 
 // The program prints the screen size, runs the terminal raw, copies each frame
 // in one write of the whole screen, and F7 and F8 redraw once more, write
 // aaaaa.bmp of the final screen, give the terminal back and end with status 0.
-TEST_P(EndsWithScreenshot, AfterTheFinalRedraw) {
+TEST_P(endswithscreenshot, afterthefinalredraw) {
   const ending& e = GetParam();
   zhe2e::options o;
   o.width = e.width;
@@ -97,11 +97,11 @@ TEST_P(EndsWithScreenshot, AfterTheFinalRedraw) {
 }
 
 // Rows of 1022 pixels need padding, rows of 800 none.
-INSTANTIATE_TEST_SUITE_P(Foundation, EndsWithScreenshot,
-                         ::testing::Values(ending{"F7Padded", keys::F7, 1022, 600}, ending{"F8Unpadded", keys::F8, 800, 600}),
+INSTANTIATE_TEST_SUITE_P(foundation, endswithscreenshot,
+                         ::testing::Values(ending{"f7padded", keys::F7, 1022, 600}, ending{"f8unpadded", keys::F8, 800, 600}),
                          [](const ::testing::TestParamInfo<ending>& i) { return std::string(i.param.name); });
 
-TEST(Foundation, FramebufferFailuresEndWithTheirMessageAndStatus) {
+TEST(foundation, framebufferfailuresendwiththeirmessageandstatus) {
   const struct {
     const char* mode;
     const char* message;
@@ -128,7 +128,7 @@ TEST(Foundation, FramebufferFailuresEndWithTheirMessageAndStatus) {
 
 // Keys that no table knows, and a NUL byte, are read whole and change nothing;
 // the NUL makes no frame, or the frame count at the end would be one too many.
-TEST(Foundation, UnknownKeysAndNulChangeNothing) {
+TEST(foundation, unknownkeysandnulchangenothing) {
   session s;
   ASSERT_TRUE(s.start()) << s.error();
   const frame before = s.lastframe();
@@ -150,7 +150,7 @@ TEST(Foundation, UnknownKeysAndNulChangeNothing) {
 
 // Keys that arrive together are taken one per poll, each with its own frame;
 // the 23 bytes below take two reads, and F7 at their end still ends the program.
-TEST(Foundation, BurstOfKeysGivesOneFramePerKey) {
+TEST(foundation, burstofkeysgivesoneframeperkey) {
   session s;
   ASSERT_TRUE(s.start()) << s.error();
   const std::string burst = keys::Up + keys::Down + keys::Left + keys::Right + "ab" + keys::Insert + keys::F7;

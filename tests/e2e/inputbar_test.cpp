@@ -59,7 +59,7 @@ int selectorink(const frame& f) {
 }
 
 // The candidates appear with the code and go when the composition ends.
-TEST(InputBar, ShowsModeWidthAndCode) {
+TEST(inputbar, showsmodewidthandcode) {
     session s;
     ASSERT_TRUE(s.start()) << s.error();
     EXPECT_TRUE(barshows(s.lastframe(), pinyinname, fullwidth, ""));

@@ -52,7 +52,7 @@ std::string typesave(const std::string& mode, const std::string& text) {
     return r.files["aaaaa.txt"];
 }
 
-TEST(InputMethodSave, TypedTextIsSaved) {
+TEST(inputmethodsave, typedtextissaved) {
     const std::string guo = exactcharacters("guo");
     const size_t at = guo.find("\xB9\xFA");  // 国
     ASSERT_NE(at, std::string::npos);

@@ -45,7 +45,7 @@ std::uint64_t finalscreenshot(int width, int height) {
   return checksum(r.files["aaaaa.bmp"]);
 }
 
-TEST(PinnedPictures, FinalScreenshotOfAFixedSession) {
+TEST(pinnedpictures, finalscreenshotofafixedsession) {
   EXPECT_EQ(finalscreenshot(1024, 768), 0x55BDA38CB086A1E0ULL);
   EXPECT_EQ(finalscreenshot(1920, 1080), 0x5584633620DAEEA7ULL);
 }

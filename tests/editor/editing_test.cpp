@@ -33,7 +33,7 @@ std::string normalised(const std::string& s) {
     return t ? std::string(reinterpret_cast<const char*>(t)) : std::string();
 }
 
-TEST(normaliser, MakesCrLfLineEndsAndWholeCharacters) {
+TEST(normaliser, makescrlflineendsandwholecharacters) {
     EXPECT_EQ(normalised("a\r\r\nb"), "a\r\nb");
     EXPECT_EQ(normalised("a\nb"), "a\r\nb");
     EXPECT_EQ(normalised("a\rb"), "ab");
@@ -45,7 +45,7 @@ TEST(normaliser, MakesCrLfLineEndsAndWholeCharacters) {
     EXPECT_EQ(r.written, 1u) << "a full output never ends between CR and LF";
 }
 
-TEST_F(editing, OperationsOnSmallTexts) {
+TEST_F(editing, operationsonsmalltexts) {
     const struct {
         std::string start;
         int at;
@@ -82,7 +82,7 @@ TEST_F(editing, OperationsOnSmallTexts) {
 }
 
 // A bare LF (left by Backspace on a line end) never takes the byte before it along.
-TEST_F(editing, BareLineFeedsGoAlone) {
+TEST_F(editing, barelinefeedsgoalone) {
     load(zhong + "\r\nb");
     at(3);
     type("\b");
@@ -105,7 +105,7 @@ TEST_F(editing, BareLineFeedsGoAlone) {
     EXPECT_EQ(cursor(), 2);
 }
 
-TEST_F(editing, CopyCutAndPasteThroughTheClipboard) {
+TEST_F(editing, copycutandpastethroughtheclipboard) {
     load("ab\r\ncd");
     at(0);
     key(keyf4);
@@ -129,7 +129,7 @@ TEST_F(editing, CopyCutAndPasteThroughTheClipboard) {
     EXPECT_EQ(cursor(), 4);
 }
 
-TEST_F(editing, InsertionBeyondTheCapacityIsRefused) {
+TEST_F(editing, insertionbeyondthecapacityisrefused) {
     load(std::string(maxcontlth - 2, 'a'));
     at(0);
     type("b");
@@ -141,7 +141,7 @@ TEST_F(editing, InsertionBeyondTheCapacityIsRefused) {
 
 // After every random key: no split character, the cursor on a character
 // inside the text, and the line table and flags those of a fresh layout.
-TEST_F(editing, RandomSessionsKeepTheTextWhole) {
+TEST_F(editing, randomsessionskeepthetextwhole) {
     std::mt19937 random(20261207);
     const std::vector<std::string> pieces = {"a", "word ", zhong, wen, "\r\n", "\n", "\t", " ", "7", ",", "\r"};
     const int keyvalues[] = {keyright, keyleft, keyup, keydown, keyhome, keyend, keypageup, keypagedown, keyenter,

@@ -37,7 +37,7 @@ protected:
     }
 };
 
-TEST_F(files, LineFeedsLoadAsCrLfAndTypingTakenBackIsNoChange) {
+TEST_F(files, linefeedsloadascrlfandtypingtakenbackisnochange) {
     writebytes("lf.txt", "one\ntwo\n");
     ed.readfile("lf.txt");
     EXPECT_EQ(text(), "one\r\ntwo\r\n");
@@ -53,7 +53,7 @@ TEST_F(files, LineFeedsLoadAsCrLfAndTypingTakenBackIsNoChange) {
 
 // A file that can be neither opened nor created is reported with its cause
 // (start-up then ends the program) and leaves the text alone.
-TEST_F(files, UnopenableFileIsReportedWithItsCause) {
+TEST_F(files, unopenablefileisreportedwithitscause) {
     load("kept");
     EXPECT_EQ(ed.readfile(std::string(editview::filenamesize, 'n').c_str()).error, ENAMETOOLONG);
     EXPECT_EQ(ed.readfile(scratch.dir.c_str()).error, EISDIR);
@@ -64,7 +64,7 @@ TEST_F(files, UnopenableFileIsReportedWithItsCause) {
 
 // A text that is not the file as it is on disk never goes over it: F8 with
 // changes writes the recovery file and the editor stays open.
-TEST_F(files, TextNotLoadedWholeGoesToTheRecoveryFile) {
+TEST_F(files, textnotloadedwholegoestotherecoveryfile) {
     std::string manylines;
     for (int i = 0; i < 250000; ++i) manylines += "x\n";
     std::string big(maxcontlth + 5000, 'a');
@@ -105,7 +105,7 @@ TEST_F(files, TextNotLoadedWholeGoesToTheRecoveryFile) {
     EXPECT_GT(opened("f5.txt", nullptr)->contlth, maxcontlth - 3);
 }
 
-TEST_F(files, RandomBytesLoadIntoAWholeText) {
+TEST_F(files, randombytesloadintoawholetext) {
     std::mt19937 random(7);
     const unsigned char alphabet[] = {'a', ' ', '\t', '\r', '\n', 0x80, 0xB0, 0xA1, 0xFF, 'z'};
     for (int round = 0; round < 200; ++round) {
@@ -118,7 +118,7 @@ TEST_F(files, RandomBytesLoadIntoAWholeText) {
 
 const std::string utf8text = "\xE4\xB8\xAD\xE6\x96\x87 and English\n\xE7\xAC\xAC\xE4\xBA\x8C\xE8\xA1\x8C\n";  // 中文, 第二行
 
-TEST_F(files, Utf8FileRoundTripsAndAnEditStaysUtf8) {
+TEST_F(files, utf8fileroundtripsandaneditstaysutf8) {
     for (const std::string bom : {"", "\xEF\xBB\xBF"}) {
         SCOPED_TRACE(bom.size());
         const std::string original = bom + utf8text;
@@ -134,7 +134,7 @@ TEST_F(files, Utf8FileRoundTripsAndAnEditStaysUtf8) {
     }
 }
 
-TEST_F(files, Utf8CharacterThatCannotBeHeldProtectsTheOriginal) {
+TEST_F(files, utf8characterthatcannotbeheldprotectstheoriginal) {
     const std::string emoji = "ok\nline two \xF0\x9F\x98\x80!\n";
     auto f = opened("e.txt", &emoji);
     EXPECT_EQ(f->loaded, loadstate::unheld);
@@ -144,7 +144,7 @@ TEST_F(files, Utf8CharacterThatCannotBeHeldProtectsTheOriginal) {
     EXPECT_EQ(readbytes("e.txt.save").substr(0, 5), "k\r\nli");
 }
 
-TEST_F(files, GbkStaysGbkAndTheOptionsForceTheEncoding) {
+TEST_F(files, gbkstaysgbkandtheoptionsforcetheencoding) {
     const std::string gbk = "\xD6\xD0\xCE\xC4\n";  // 中文 in GBK is not valid UTF-8
     auto plain = opened("g.txt", &gbk);
     EXPECT_FALSE(plain->utf8file);
@@ -159,7 +159,7 @@ TEST_F(files, GbkStaysGbkAndTheOptionsForceTheEncoding) {
     EXPECT_EQ(readbytes("new.txt"), "\xE4\xB8\xAD") << "a new file given with --utf8 is saved as UTF-8";
 }
 
-TEST_F(files, PairWithoutUtf8FormFailsTheSave) {
+TEST_F(files, pairwithoututf8formfailsthesave) {
     auto f = opened("u.txt", &utf8text);
     f->setcur(f->content);
     typeinto(*f, "\xAA\xA1");  // a user-defined GBK code, as from the clipboard
@@ -169,7 +169,7 @@ TEST_F(files, PairWithoutUtf8FormFailsTheSave) {
 }
 
 // A failed save keeps the original and the changed text, so the next F8 tries again.
-TEST_F(files, FailedSaveKeepsTheOriginalAndTheNextSaveTriesAgain) {
+TEST_F(files, failedsavekeepstheoriginalandthenextsavetriesagain) {
     const struct {
         const char* op;
         size_t diskroom;

@@ -4,7 +4,7 @@ namespace {
 
 class layout : public editorfixture {};
 
-TEST_F(layout, WrapsByTheRulesOfDisplayLines) {
+TEST_F(layout, wrapsbytherulesofdisplaylines) {
     const struct {
         std::string text;
         std::vector<int> starts;
@@ -30,7 +30,7 @@ TEST_F(layout, WrapsByTheRulesOfDisplayLines) {
     }
 }
 
-TEST_F(layout, InactiveBelow300Pixels) {
+TEST_F(layout, inactivebelow300pixels) {
     amybitmapwin low(1024, 299);
     myview::pmymap = &low.bmp;
     editview inactive;
@@ -40,7 +40,7 @@ TEST_F(layout, InactiveBelow300Pixels) {
 }
 
 // A change that needs more display lines than the table holds is refused.
-TEST_F(layout, ChangeNeedingMoreLinesThanTheTableIsRefused) {
+TEST_F(layout, changeneedingmorelinesthanthetableisrefused) {
     load(std::string(maxlinenumber - 2, '\n'));
     ASSERT_EQ(ed.loaded, loadstate::whole);
     ASSERT_EQ(ed.linenumber, maxlinenumber - 1);

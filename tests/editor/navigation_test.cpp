@@ -4,7 +4,7 @@ namespace {
 
 class navigation : public editorfixture {};
 
-TEST_F(navigation, EarlyReturnsDoNotRedraw) {
+TEST_F(navigation, earlyreturnsdonotredraw) {
     load("ab\r\ncd");
     const int steps[][2] = {{0, keyleft}, {1, keyup}, {4, keydown}, {0, keypagedown}};
     for (const auto& s : steps) {
@@ -19,7 +19,7 @@ TEST_F(navigation, EarlyReturnsDoNotRedraw) {
     }
 }
 
-TEST_F(navigation, KeysStepOverCharactersAndLineEnds) {
+TEST_F(navigation, keysstepovercharactersandlineends) {
     const std::string mixed = "a" + zhong + "\r\nb", updown = "ab" + zhong + "\r\nabcdefg\r\nx";
     const struct {
         std::string text;
@@ -49,7 +49,7 @@ TEST_F(navigation, KeysStepOverCharactersAndLineEnds) {
     }
 }
 
-TEST_F(navigation, PagesKeepTheCursorRowAndScrollingFollowsIt) {
+TEST_F(navigation, pageskeepthecursorrowandscrollingfollowsit) {
     std::string t;
     for (int i = 0; i < 100; ++i) t += "line" + std::to_string(i) + "\n";
     load(t);
@@ -71,7 +71,7 @@ TEST_F(navigation, PagesKeepTheCursorRowAndScrollingFollowsIt) {
     EXPECT_EQ(ed.topline, ed.linenumber - rows / 2);
 }
 
-TEST_F(navigation, ClicksOnCellsPlaceTheCursor) {
+TEST_F(navigation, clicksoncellsplacethecursor) {
     load("a" + zhong + "\tb\r\n");
     const int wants[][2] = {{1, 1}, {2, 1}, {3, 3}, {4, 3}, {5, 3}, {6, 3}, {7, 4}, {40, 6}};
     for (const auto& w : wants) {

@@ -22,7 +22,7 @@ protected:
     }
 };
 
-TEST_F(render, EndBlockLineFeedMarkAndCursorCells) {
+TEST_F(render, endblocklinefeedmarkandcursorcells) {
     show("", 0);
     EXPECT_EQ(pixel(2, 2), opaquered) << "the end-of-text block";
     EXPECT_EQ(pixel(2, ed.charheight - 2), redundercursor) << "the cursor cell blended on it";
@@ -39,7 +39,7 @@ TEST_F(render, EndBlockLineFeedMarkAndCursorCells) {
     EXPECT_EQ(pixel(ed.cellwidth + 1, y) >> 24, 0xFEu) << "a selection covers both";
 }
 
-TEST_F(render, ScrollMarkOnlyForATextLongerThanTheView) {
+TEST_F(render, scrollmarkonlyforatextlongerthantheview) {
     auto marked = [&](int y) {
         const mycolor c = win.bmp.getpixel(ed.colnumber * ed.cellwidth + 2, ed.top + y);
         return c.alpha == 0xFE && c.green == 255 && c.red < 255;
@@ -53,7 +53,7 @@ TEST_F(render, ScrollMarkOnlyForATextLongerThanTheView) {
     EXPECT_EQ(win.bmp.getpixel(ed.colnumber * ed.cellwidth + 2, ed.top - 10).alpha, 0xFE) << "15 pixels above the view";
 }
 
-TEST_F(render, StatusLineGivesPositionAndTheCodeUnderTheCursor) {
+TEST_F(render, statuslinegivespositionandthecodeunderthecursor) {
     show("x\r\n" + zhong, 3);
     // 当前2行,1列,共5字节,共2行,代码:d6,d0
     const char* expected = "\xB5\xB1\xC7\xB0" "2\xD0\xD0,1\xC1\xD0,\xB9\xB2" "5\xD7\xD6\xBD\xDA,\xB9\xB2" "2\xD0\xD0,"
@@ -71,7 +71,7 @@ TEST_F(render, StatusLineGivesPositionAndTheCodeUnderTheCursor) {
 
 // At 3840 pixels the rows are drawn, and marks past the last column (a TAB at
 // the edge, the end block, a far cursor column) are dropped, never written past the flags.
-TEST_F(render, WideScreenDrawsTextAndDropsMarksPastTheLastColumn) {
+TEST_F(render, widescreendrawstextanddropsmarkspastthelastcolumn) {
     amybitmapwin wide(3840, 2160);
     myview::pmymap = &wide.bmp;
     editview big;

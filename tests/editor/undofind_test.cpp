@@ -7,7 +7,7 @@ namespace {
 
 class undofind : public editorfixture {};
 
-TEST_F(undofind, TypedRunsAreStepsAndANewChangeDropsTheRedoSteps) {
+TEST_F(undofind, typedrunsarestepsandanewchangedropstheredosteps) {
     load("xy");
     at(1);
     type("ab" + zhong + "c");
@@ -36,7 +36,7 @@ TEST_F(undofind, TypedRunsAreStepsAndANewChangeDropsTheRedoSteps) {
     EXPECT_EQ(text(), "xy");
 }
 
-TEST(edithistorybound, KeepsTheLatestStepsWithinTheBudget) {
+TEST(edithistorybound, keepsthelateststepswithinthebudget) {
     edithistory h(1000);
     const std::string chunk(300, 'x');
     for (int i = 0; i < 10; ++i) {
@@ -49,7 +49,7 @@ TEST(edithistorybound, KeepsTheLatestStepsWithinTheBudget) {
     EXPECT_LT(h.steps(), 10u);
 }
 
-TEST_F(undofind, RandomSessionsUndoAndRedoCompletely) {
+TEST_F(undofind, randomsessionsundoandredocompletely) {
     std::mt19937 random(99);
     const std::vector<std::string> pieces = {"a", "bc ", zhong, "\r\n", "\t", "7"};
     const int keyvalues[] = {keyright, keyleft, keyup, keydown, keyhome, keyend, keyenter, keydelete, keyf3, keyf4, keyf5, keyf6};
@@ -75,7 +75,7 @@ TEST_F(undofind, RandomSessionsUndoAndRedoCompletely) {
     }
 }
 
-TEST_F(undofind, FindSelectsTheNextMatchAndWraps) {
+TEST_F(undofind, findselectsthenextmatchandwraps) {
     load("one two\r\none" + zhong + "\r\n");
     at(0);
     key(keycontrolf);
@@ -102,7 +102,7 @@ TEST_F(undofind, FindSelectsTheNextMatchAndWraps) {
 }
 
 // The D6 that is the second byte of B0 D6 is no match for 中 (D6 D0).
-TEST_F(undofind, MatchesStartOnCharacterBoundaries) {
+TEST_F(undofind, matchesstartoncharacterboundaries) {
     load("\xB0\xD6" "a" + zhong);
     at(0);
     key(keycontrolf);

@@ -65,7 +65,7 @@ uint32_t expected(const fbformat& f, mycolor c) {
     return put(c.red, f.red) | put(c.green, f.green) | put(c.blue, f.blue) | put(c.alpha, f.transp);
 }
 
-TEST(FbFormat, PlainDeviceGetsTheBitmapBytesInOneWriteAtZero) {
+TEST(fbformat, plaindevicegetsthebitmapbytesinonewriteatzero) {
     mybitmap b(37, 11);
     fillpattern(b);
     memdevice d(37 * 11 * 4);
@@ -78,7 +78,7 @@ TEST(FbFormat, PlainDeviceGetsTheBitmapBytesInOneWriteAtZero) {
 
 // Known colours (black, white, yellow, red, grey and one with bits below the
 // cut) in every depth and field order a device reports.
-TEST(FbFormat, ConvertsKnownColoursToEachLayout) {
+TEST(fbformat, convertsknowncolourstoeachlayout) {
     const mycolor colours[] = {{0, 0, 0}, {255, 255, 255}, {255, 255, 0}, {255, 0, 0}, {128, 128, 128}, {0x0F, 0x07, 0x1F}};
     struct layout {
         const char* name;
@@ -131,7 +131,7 @@ void expectplaced(const mybitmap& b, const fbformat& f, const memdevice& d, int 
 // larger virtual screen, wrapping to its top where the device says so: one
 // write per row unless the rows follow each other, and nothing outside the
 // visible area touched.
-TEST(FbFormat, PlacesTheVisibleAreaInPaddedAndPannedRows) {
+TEST(fbformat, placesthevisibleareainpaddedandpannedrows) {
     const int w = 9, h = 5;
     mybitmap b(w, h);
     fillpattern(b);
@@ -159,7 +159,7 @@ TEST(FbFormat, PlacesTheVisibleAreaInPaddedAndPannedRows) {
     }
 }
 
-TEST(FbFormat, RefusesWhatItCannotFill) {
+TEST(fbformat, refuseswhatitcannotfill) {
     struct kind {
         const char* name;
         int bits;
@@ -181,7 +181,7 @@ TEST(FbFormat, RefusesWhatItCannotFill) {
     }
 }
 
-TEST(FbFormat, StopsAtAFailedWriteAndRefusesAMismatchedBitmap) {
+TEST(fbformat, stopsatafailedwriteandrefusesamismatchedbitmap) {
     mybitmap b(8, 6);
     fbformat f = format(8, 6);
     f.linelength = 40;
@@ -198,7 +198,7 @@ TEST(FbFormat, StopsAtAFailedWriteAndRefusesAMismatchedBitmap) {
 
 // The fuzz target's checks over random screen information, skewed towards
 // the depths and fields devices report so that much of it is supported.
-TEST(FbFormat, RandomDeviceInformationIsCopiedInBounds) {
+TEST(fbformat, randomdeviceinformationiscopiedinbounds) {
     std::mt19937 random(4242);
     auto pick = [&](uint32_t n) { return uint32_t(random() % n); };
     int supported = 0;

@@ -38,7 +38,7 @@ void expectsortedpermutation(const unsigned char (*codes)[8], const int* index) 
     EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), zhiinputsize);
 }
 
-TEST(Dictionary, CharacterTables) {
+TEST(dictionary, charactertables) {
     expectslots(keyinputpy, zhiinputsize, 'a', 'z', 1, 6);
     for (int i = 0; i < zhiinputsize; ++i) ASSERT_EQ(slot(keyinputpy[i]).find('v'), std::string::npos) << i;
     expectslots(keyinputwb, zhiinputsize, 'a', 'y', 3, 4);
@@ -64,7 +64,7 @@ TEST(Dictionary, CharacterTables) {
     EXPECT_EQ(readings.size(), 72u * 94u - 5u);
 }
 
-TEST(Dictionary, PhraseTable) {
+TEST(dictionary, phrasetable) {
     expectslots(inputhzchiwb, inputhzchinumber, 'a', 'y', 1, 4);
     ASSERT_EQ(inputhzchiindex[0], 0);
     for (int p = 0; p < inputhzchinumber; ++p) {
@@ -77,7 +77,7 @@ TEST(Dictionary, PhraseTable) {
     EXPECT_EQ(inputhzchiindex[inputhzchinumber], 2 * inputchibufnumber);
 }
 
-TEST(Dictionary, CommonCharactersComeFirst) {
+TEST(dictionary, commoncharacterscomefirst) {
     auto firstpinyin = [](const std::string& code) {
         for (int i = 0; i < zhiinputsize; ++i)
             if (slot(keyinputpy[i]) == code) return hanzi(keyinputpyindex[i]);

@@ -92,7 +92,7 @@ protected:
 };
 
 // Every way out goes through the reader's restore, which gives back what was found.
-TEST_F(consoletest, TakesGraphicsModeAndSwitchingAndGivesBackWhatItFound) {
+TEST_F(consoletest, takesgraphicsmodeandswitchingandgivesbackwhatitfound) {
     vt.kdmode = KD_GRAPHICS;  // (found in text mode is checked end to end)
     vt.switching.waitv = 1;
     myconsole::take();
@@ -108,7 +108,7 @@ TEST_F(consoletest, TakesGraphicsModeAndSwitchingAndGivesBackWhatItFound) {
 // Release and acquire are acknowledged in order; no copy is made in between
 // (whether the device is written is checked end to end), and the acquire asks
 // for one whole redraw.
-TEST_F(consoletest, ReleaseStopsCopiesAndAcquireRedraws) {
+TEST_F(consoletest, releasestopscopiesandacquireredraws) {
     myconsole::take();
     takelog();
     raise(myconsole::releasesignal);
@@ -132,7 +132,7 @@ TEST_F(consoletest, ReleaseStopsCopiesAndAcquireRedraws) {
     EXPECT_EQ(takelog(), (strings{"text", "release 1", "auto"}));
 }
 
-TEST_F(consoletest, StartedOnAnotherTerminalWaitsForTheAcquire) {
+TEST_F(consoletest, startedonanotherterminalwaitsfortheacquire) {
     vt.active = 5;
     myconsole::take();
     EXPECT_FALSE(myconsole::visible());
@@ -145,7 +145,7 @@ TEST_F(consoletest, StartedOnAnotherTerminalWaitsForTheAcquire) {
 
 // Without switching no acquire would ever come: the terminal counts as on
 // show, and graphics mode is still set and restored.
-TEST_F(consoletest, WithoutSwitchingStillGraphicsMode) {
+TEST_F(consoletest, withoutswitchingstillgraphicsmode) {
     vt.failsetmode = true;
     vt.active = 5;
     myconsole::take();
@@ -169,7 +169,7 @@ int announcingcontrol(int fd, unsigned long request, void* arg) {
 
 using consoleDeathTest = consoletest;
 
-TEST_F(consoleDeathTest, UncaughtErrorPutsTheConsoleBack) {
+TEST_F(consoleDeathTest, uncaughterrorputstheconsoleback) {
     EXPECT_DEATH(
         {
             myconsole::control = announcingcontrol;
