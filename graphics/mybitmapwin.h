@@ -15,8 +15,9 @@ public:
     fbformat format;                   // how the device lays out its pixels
     unsigned char* staging = nullptr;  // the converted frame, for devices that need one
 
-    // Opens the device; ends the process with status 1, 2 or 3 when it cannot
-    // or cannot show the bitmap. Then the console goes into graphics mode.
+    // Opens the device; ends the process (through wayout) with status 1, 2 or
+    // 3 when it cannot or cannot show the bitmap. Then the console goes into
+    // graphics mode.
     mybitmapwin();
     // A window of the given size with no device behind it (draw does nothing),
     // for drawing tests and tools.
