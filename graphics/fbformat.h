@@ -5,6 +5,8 @@
 #include <linux/fb.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
 
 #include "graphics/mybitmap.h"
 
@@ -29,13 +31,19 @@ struct fbformat {
     fbfield transp{24, 8};
 
     // The format a device reports; a line length of 0 means rows of the
-    // virtual width.
+    // virtual width. A 32-bit device that reports no fields at all (every
+    // length 0) is taken to be blue, green, red, alpha from the lowest byte.
     static fbformat fromdevice(const fb_fix_screeninfo& fixed, const fb_var_screeninfo& variable);
 
     int bytesperpixel() const { return bitsperpixel / 8; }
-    // 16, 24 or 32 bits with colour fields of 1 to 8 bits inside the pixel,
-    // and rows long enough for the visible width.
-    bool supported() const;
+    // What keeps the editor from filling this format, in words; empty when
+    // it can: 16, 24 or 32 bits, red, green and blue fields (and a
+    // transparency field, unless its length is 0) of 1 to 16 bits inside the
+    // pixel and apart from each other, rows long enough for the visible width.
+    std::string problem() const;
+    bool supported() const { return problem().empty(); }
+    // The depth and the fields as the device gave them, for messages.
+    std::string description() const;
     // 32 bits in the bitmap's own byte order: pixels go out unconverted.
     bool bitmaporder() const;
     // The visible rows follow each other in device memory without a gap.
@@ -44,10 +52,26 @@ struct fbformat {
     long long rowoffset(int y) const;
     // Bytes one copy of the visible area needs when it is converted.
     size_t stagingsize() const;
-    // count bitmap pixels (bytes blue, green, red, alpha) as device pixels:
-    // each 8-bit channel keeps its top bits, the alpha byte goes into the
-    // transparency field when there is one.
+};
+
+// Bitmap pixels (bytes blue, green, red, alpha) as the device pixels of one
+// supported format. Each 8-bit channel goes into its field: a narrower field
+// keeps the channel's top bits, a wider one repeats its bits from the top, so
+// that 0 and 255 give the field's least and greatest values. The alpha byte
+// goes into the transparency field when there is one.
+class fbconverter {
+public:
+    explicit fbconverter(const fbformat& format);
+    // The device value of one channel value in a field of length bits (1 to
+    // 16), before it is moved to the field's place.
+    static uint32_t scale(unsigned char channel, int length);
+    // count pixels into count device pixels, lowest byte first.
     void convertrow(const unsigned char* from, int count, unsigned char* to) const;
+
+private:
+    int bytes;
+    // The device bits of each channel value, already in the field's place.
+    uint32_t red[256], green[256], blue[256], alpha[256];
 };
 
 // Where the copy goes: count bytes at a device offset. False stops the copy.

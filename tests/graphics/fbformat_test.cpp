@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -56,13 +57,37 @@ void fillpattern(mybitmap& b) {
             b.setpixel(x, y, mycolor((unsigned char)(x * 37 + y), (unsigned char)(y * 53 + x * 3), unsigned(x * 11 + y * 7)));
 }
 
-// The device pixel the conversion must give: each channel's top bits in its
-// field (checked against known colours below).
+// The device pixel the conversion must give, bit by bit: bit i from the top
+// of a field is bit i mod 8 from the top of its channel, so a narrow field
+// keeps the top bits and a wide one repeats them (checked against known
+// colours below).
 uint32_t expected(const fbformat& f, mycolor c) {
-    auto put = [](unsigned char v, fbfield fl) -> uint32_t {
-        return fl.length == 0 ? 0 : uint32_t(v >> (8 - fl.length)) << fl.offset;
+    auto put = [](unsigned char v, fbfield fl) {
+        uint32_t bits = 0;
+        for (int i = 0; i < fl.length; ++i) bits = bits << 1 | ((v >> (7 - i % 8)) & 1u);
+        return bits << fl.offset;
     };
     return put(c.red, f.red) | put(c.green, f.green) | put(c.blue, f.blue) | put(c.alpha, f.transp);
+}
+
+// A layout the device may report: 16, 24 or 32 bits, the three colour
+// fields and maybe a transparency field, each 1 to 16 bits, in any order,
+// inside the pixel and apart.
+fbformat randomlayout(std::mt19937& random, int w, int h) {
+    for (;;) {
+        const int bits = 16 + 8 * int(random() % 3);
+        fbfield fields[4] = {};
+        uint64_t used = 0;
+        bool apart = true;
+        for (int k = 0; k < 3 + int(random() % 2); ++k) {
+            const int length = 1 + int(random() % 16);
+            fields[k] = {int(random() % unsigned(std::max(1, bits - length + 1))), length};
+            const uint64_t mask = ((uint64_t(1) << length) - 1) << fields[k].offset;
+            apart = apart && length <= bits && (used & mask) == 0;
+            used |= mask;
+        }
+        if (apart) return format(w, h, bits, fields);
+    }
 }
 
 TEST(fbformat, plaindevicegetsthebitmapbytesinonewriteatzero) {
@@ -77,7 +102,8 @@ TEST(fbformat, plaindevicegetsthebitmapbytesinonewriteatzero) {
 }
 
 // Known colours (black, white, yellow, red, grey and one with bits below the
-// cut) in every depth and field order a device reports.
+// cut) in every depth and field order a device reports, then in random
+// layouts within the rules against the reference.
 TEST(fbformat, convertsknowncolourstoeachlayout) {
     const mycolor colours[] = {{0, 0, 0}, {255, 255, 255}, {255, 255, 0}, {255, 0, 0}, {128, 128, 128}, {0x0F, 0x07, 0x1F}};
     struct layout {
@@ -96,20 +122,25 @@ TEST(fbformat, convertsknowncolourstoeachlayout) {
         {"RGBA32", 32, {{0, 8}, {8, 8}, {16, 8}, {24, 8}},
          {0xFF000000, 0xFFFFFFFF, 0xFF00FFFF, 0xFF0000FF, 0xFF808080, 0xFF1F070F}},
         {"RGBX32", 32, {{0, 8}, {8, 8}, {16, 8}}, {0, 0xFFFFFF, 0x00FFFF, 0x0000FF, 0x808080, 0x1F070F}},
+        {"BGR10", 32, {{20, 10}, {10, 10}, {0, 10}, {30, 2}},
+         {0xC0000000, 0xFFFFFFFF, 0xFFFFFC00, 0xFFF00000, 0xE0280A02, 0xC3C0707C}},
     };
-    for (const layout& l : layouts) {
-        SCOPED_TRACE(l.name);
-        mybitmap b(6, 1);
-        for (int i = 0; i < 6; ++i) b.setpixel(i, 0, colours[i]);
-        const fbformat f = format(6, 1, l.bits, l.fields);
-        ASSERT_TRUE(f.supported());
+    mybitmap b(6, 1);
+    for (int i = 0; i < 6; ++i) b.setpixel(i, 0, colours[i]);
+    std::mt19937 random(2121);
+    const int known = int(std::size(layouts));
+    for (int round = 0; round < known + 600; ++round) {
+        const fbformat f = round < known ? format(6, 1, layouts[round].bits, layouts[round].fields)
+                                         : randomlayout(random, 6, 1);
+        SCOPED_TRACE(round < known ? layouts[round].name : f.description());
+        ASSERT_EQ(f.problem(), "");
         std::vector<unsigned char> staging(f.stagingsize());
         memdevice d(size_t(f.linelength));
         ASSERT_TRUE(copytodevice(b, f, staging.data(), memdevice::put, &d));
-        EXPECT_EQ(d.writes.size(), 1u) << "rows without gaps go in one write";
+        ASSERT_EQ(d.writes.size(), 1u) << "rows without gaps go in one write";
         for (int i = 0; i < 6; ++i) {
-            EXPECT_EQ(d.at(size_t(i * f.bytesperpixel()), f.bytesperpixel()), l.want[i]) << "colour " << i;
-            EXPECT_EQ(l.want[i], expected(f, colours[i])) << "colour " << i;
+            ASSERT_EQ(d.at(size_t(i * f.bytesperpixel()), f.bytesperpixel()), expected(f, colours[i])) << i;
+            ASSERT_TRUE(round >= known || layouts[round].want[i] == expected(f, colours[i])) << "colour " << i;
         }
     }
 }
@@ -161,24 +192,38 @@ TEST(fbformat, placesthevisibleareainpaddedandpannedrows) {
 
 TEST(fbformat, refuseswhatitcannotfill) {
     struct kind {
-        const char* name;
         int bits;
         fbfield fields[4];
         int extraline, xoffset;
+        const char* problem;
     };
     const kind kinds[] = {
-        {"15 bits", 15, {{10, 5}, {5, 5}, {0, 5}}, 0, 0},
-        {"10-bit channels", 32, {{20, 10}, {10, 10}, {0, 10}}, 0, 0},
-        {"field past the pixel", 16, {{12, 5}, {5, 6}, {0, 5}}, 0, 0},
-        {"rows too short", 32, {{16, 8}, {8, 8}, {0, 8}}, -4, 0},
-        {"panned past the row", 32, {{16, 8}, {8, 8}, {0, 8}}, 0, 1},
+        {15, {{10, 5}, {5, 5}, {0, 5}}, 0, 0, "15 bits per pixel (the editor fills 16, 24 or 32)"},
+        {24, {{16, 8}, {8, 0}, {0, 8}}, 0, 0, "the green field has length 0"},
+        {32, {{16, 16}, {0, 17}, {8, 8}}, 0, 0, "the green field is wider than 16 bits"},
+        {16, {{12, 5}, {5, 6}, {0, 5}}, 0, 0, "the red field lies outside the pixel"},
+        {24, {{16, 8}, {8, 8}, {0, 8}, {24, 8}}, 0, 0, "the transparency field lies outside the pixel"},
+        {32, {{16, 8}, {8, 9}, {0, 8}}, 0, 0, "the red and green fields overlap"},
+        {32, {{20, 10}, {10, 10}, {0, 10}, {29, 3}}, 0, 0, "the red and transparency fields overlap"},
+        {32, {{16, 8}, {8, 8}, {0, 8}}, -4, 0, "rows of 396 bytes, too short for 100 pixels from column 0"},
+        {32, {{16, 8}, {8, 8}, {0, 8}}, 0, 1, "rows of 400 bytes, too short for 100 pixels from column 1"},
     };
     for (const kind& k : kinds) {
         fbformat f = format(100, 50, k.bits, k.fields);
         f.linelength += k.extraline;
         f.xoffset = k.xoffset;
-        EXPECT_FALSE(f.supported()) << k.name;
+        EXPECT_EQ(f.problem(), k.problem);
+        EXPECT_FALSE(f.supported());
     }
+    // No fields at all: blue, green, red, alpha at 32 bits, nothing at 24.
+    fb_fix_screeninfo fixed{};
+    fb_var_screeninfo var{};
+    var.xres = var.yres = 8;
+    var.bits_per_pixel = 32;
+    EXPECT_TRUE(fbformat::fromdevice(fixed, var).bitmaporder());
+    EXPECT_EQ(fbformat::fromdevice(fixed, var).transp.length, 8);
+    var.bits_per_pixel = 24;
+    EXPECT_EQ(fbformat::fromdevice(fixed, var).problem(), "the red field has length 0");
 }
 
 TEST(fbformat, stopsatafailedwriteandrefusesamismatchedbitmap) {
@@ -215,7 +260,14 @@ TEST(fbformat, randomdeviceinformationiscopiedinbounds) {
         var.xoffset = pick(4) == 0 ? pick(10) : 0;
         var.yoffset = pick(3) == 0 ? pick(70) : 0;
         var.vmode = pick(4) == 0 ? FB_VMODE_YWRAP : 0;
-        for (fb_bitfield* f : {&var.red, &var.green, &var.blue, &var.transp}) *f = {pick(var.bits_per_pixel + 2), pick(10), 0};
+        const fbformat layout = randomlayout(random, 1, 1);
+        const fbfield* valid[] = {&layout.red, &layout.green, &layout.blue, &layout.transp};
+        fb_bitfield* fields[] = {&var.red, &var.green, &var.blue, &var.transp};
+        const bool sane = pick(2) == 0;  // a layout within the rules, or anything
+        if (sane) var.bits_per_pixel = uint32_t(layout.bitsperpixel);
+        for (int k = 0; k < 4; ++k)
+            *fields[k] = sane ? fb_bitfield{uint32_t(valid[k]->offset), uint32_t(valid[k]->length), 0}
+                              : fb_bitfield{pick(var.bits_per_pixel + 2), pick(18), 0};
         fixed.line_length = pick(3) == 0 ? 0 : var.xres_virtual * var.bits_per_pixel / 8 + pick(3) * pick(16);
         std::memcpy(bytes, &fixed, sizeof fixed);
         std::memcpy(bytes + sizeof fixed, &var, sizeof var);

@@ -4,8 +4,9 @@
 // red, alpha, rows top-down. For the usual device (32 bits, blue at bit 0,
 // rows of width*4 bytes, no panning) they are exactly the bytes the program
 // wrote; for any other format they are decoded from the device memory, each
-// colour field's bits at the top of its byte (low bits zero) and alpha 255
-// unless the format has a transparency field. After the pixels come a 64-byte
+// colour field's bits at the top of its byte (low bits zero; a field wider
+// than 8 bits, up to 32, gives its top 8) and alpha 255 unless the format has
+// a transparency field. After the pixels come a 64-byte
 // `device` block and then the whole device memory as the program left it.
 //
 // Writer protocol (one writer, the program under test): for every write() on
