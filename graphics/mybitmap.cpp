@@ -1,6 +1,14 @@
 #include "graphics/mybitmap.h"
 
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/random.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "font/glyphindex.h"
@@ -187,47 +195,93 @@ void mybitmap::setvzk(int vn, unsigned short n, const unsigned char* v, const un
 
 namespace {
 
-void put16(std::FILE* f, uint16_t v) {
-    const unsigned char b[2] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8)};
-    std::fwrite(b, 1, 2, f);
+void put16(std::vector<unsigned char>& out, uint16_t v) {
+    out.push_back(static_cast<unsigned char>(v));
+    out.push_back(static_cast<unsigned char>(v >> 8));
 }
 
-void put32(std::FILE* f, uint32_t v) {
-    const unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
-                                static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
-    std::fwrite(b, 1, 4, f);
+void put32(std::vector<unsigned char>& out, uint32_t v) {
+    put16(out, static_cast<uint16_t>(v));
+    put16(out, static_cast<uint16_t>(v >> 16));
+}
+
+// Bits no one can guess, for a name that no one can plant a file or a link
+// under beforehand; the clock and the process number if the kernel has none.
+uint64_t unpredictable() {
+    uint64_t v = 0;
+    if (getrandom(&v, sizeof v, GRND_NONBLOCK) == ssize_t(sizeof v)) return v;
+    static uint64_t counter = 0;
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    v = uint64_t(now.tv_nsec) * 0x9E3779B97F4A7C15ull ^ uint64_t(now.tv_sec) << 20 ^ uint64_t(getpid()) ^ ++counter;
+    return v;
+}
+
+// A new file beside path with an unguessable name (in temp), mode 0600: the
+// picture shows the text. The descriptor, or -1 with errno set.
+int createnew(const char* path, fileio& io, std::string& temp) {
+    char dir[PATH_MAX];
+    if (!directoryof(path, dir, sizeof dir)) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
+    for (int tries = 0; tries < 8; ++tries) {
+        char name[40];
+        std::snprintf(name, sizeof name, ".zhedit-picture-%016llx.tmp", (unsigned long long)unpredictable());
+        temp = std::string(dir) + name;
+        const int fd = io.open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
 }
 
 }  // namespace
 
 // A 24-bit uncompressed BMP, rows bottom-up, each padded to a multiple of 4.
-void mybitmap::savetobmp(const char* path) const {
-    std::FILE* f = std::fopen(path, "wb");
-    if (!f) return;
+// It goes into a new file that replaces path only once it is complete, so
+// whatever has that name (a file, a link planted there, a directory) is never
+// opened: it is replaced whole, or left as it was when anything fails.
+bool mybitmap::savetobmp(const char* path, fileio& io) const {
+    if (!pbuf || !path || !*path) return false;
+    std::string temp;
+    const int fd = createnew(path, io, temp);
+    if (fd < 0) return false;
     const uint32_t rowsize = (uint32_t(width) * 3 + 3) / 4 * 4;
     const uint32_t imagesize = rowsize * uint32_t(height);
+    std::vector<unsigned char> out;
     // File header.
-    put16(f, 0x4D42);
-    put32(f, 54 + imagesize);
-    put16(f, 0);
-    put16(f, 0);
-    put32(f, 54);
+    put16(out, 0x4D42);
+    put32(out, 54 + imagesize);
+    put16(out, 0);
+    put16(out, 0);
+    put32(out, 54);
     // Information header.
-    put32(f, 40);
-    put32(f, uint32_t(width));
-    put32(f, uint32_t(height));
-    put16(f, 1);
-    put16(f, 24);
-    put32(f, 0);
-    put32(f, imagesize);
-    put32(f, 0);
-    put32(f, 0);
-    put32(f, 0);
-    put32(f, 0);
-    std::vector<unsigned char> row(rowsize, 0);
-    for (int y = height - 1; y >= 0; --y) {
-        for (int x = 0; x < width; ++x) std::memcpy(&row[size_t(x) * 3], rows[y] + 4 * x, 3);
-        std::fwrite(row.data(), 1, rowsize, f);
+    put32(out, 40);
+    put32(out, uint32_t(width));
+    put32(out, uint32_t(height));
+    put16(out, 1);
+    put16(out, 24);
+    put32(out, 0);
+    put32(out, imagesize);
+    put32(out, 0);
+    put32(out, 0);
+    put32(out, 0);
+    put32(out, 0);
+    // The rows go out some at a time: the whole picture would be 25 MB at 3840x2160.
+    const size_t batch = 1 << 16;
+    bool written = true;
+    for (int y = height - 1; y >= 0 && written; --y) {
+        const size_t at = out.size();
+        out.resize(at + rowsize, 0);
+        for (int x = 0; x < width; ++x) std::memcpy(&out[at + size_t(x) * 3], rows[y] + 4 * x, 3);
+        if (out.size() >= batch || y == 0) {
+            written = writeall(fd, out.data(), out.size(), io);
+            out.clear();
+        }
     }
-    std::fclose(f);
+    written = written && io.fsync(fd) == 0;
+    written = io.close(fd) == 0 && written;
+    written = written && io.rename(temp.c_str(), path) == 0;
+    if (!written) io.unlink(temp.c_str());
+    return written;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include "graphics/mycolor.h"
+#include "storage/savefile.h"
 
 // One pixel of a stamp: its offset from the stamp's origin.
 struct pixeloffset {
@@ -48,7 +49,10 @@ public:
 
     unsigned char* savebuffer();
     void loadbuffer();
-    void savetobmp(const char* path) const;
+    // Writes the pixels as a 24-bit BMP file at path, through a new file
+    // renamed over it; false, with what was there left alone, when any step
+    // fails.
+    bool savetobmp(const char* path, fileio& io = systemfileio()) const;
 
     void setvzk(int vennum, unsigned short zn, const unsigned char* vec, const unsigned short* chss);
 

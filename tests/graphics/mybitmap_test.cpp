@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
+#include <set>
 #include <utility>
 #include <vector>
+
+#include "tests/storage/faultyio.h"
+#include "tests/storage/scratchdir.h"
 
 namespace {
 
@@ -147,7 +152,34 @@ TEST(mybitmap, emptysizesdrawnothingandthesavedscreencomesback) {
     b.loadbuffer();
     EXPECT_EQ(b.getpixel(1, 1).value(), mycolor(1, 2, 3).value());
     EXPECT_EQ(painted(b), 1u);
-    b.savetobmp("/nonexistent-dir-zhedit/x.bmp");  // a file that cannot be made: simply returns
+    EXPECT_FALSE(b.savetobmp("/nonexistent-dir-zhedit/x.bmp"));  // a file that cannot be made
+}
+
+// The picture replaces whatever has its name and never writes through it: a
+// link planted there keeps its target as it was, and a step that fails, or a
+// directory of that name, leaves what was there and no other file.
+TEST(mybitmap, screenshotreplacesitsnamewhole) {
+    scratchdir dir;
+    mybitmap b(5, 3);
+    const std::string shot = dir.path("aaaaa.bmp");
+    writebytes(dir.path("precious"), "keep");
+    std::filesystem::create_symlink(dir.path("precious"), shot);
+    EXPECT_TRUE(b.savetobmp(shot.c_str()));
+    EXPECT_EQ(readbytes(dir.path("precious")), "keep");
+    EXPECT_EQ(readbytes(shot).size(), 54u + 16 * 3);
+    EXPECT_EQ(lstatof(shot).st_mode & 07777, 0600u);
+    const std::set<std::string> names = {"aaaaa.bmp", "precious"};
+    for (const char* step : {"write", "fsync", "close", "rename"}) {
+        faultyio io;
+        io.failop = step;
+        writebytes(shot, "old");
+        EXPECT_FALSE(b.savetobmp(shot.c_str(), io)) << step;
+        EXPECT_TRUE(readbytes(shot) == "old" && dir.names() == names) << step;
+    }
+    std::filesystem::remove(shot);
+    std::filesystem::create_directory(shot);
+    EXPECT_FALSE(b.savetobmp(shot.c_str()));
+    EXPECT_EQ(dir.names(), names);
 }
 
 }  // namespace
