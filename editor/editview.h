@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "editor/edithistory.h"
+#include "editor/openforloading.h"
 #include "editor/textcodec.h"
 #include "storage/recoveryfile.h"
 #include "storage/savefile.h"
@@ -44,12 +45,6 @@ enum class loadstate {
     altered,       // the normaliser changed more than line ends
     readerror,     // reading failed part way
     unheld,        // a UTF-8 file with characters the editor cannot hold
-};
-
-// Whether the file to edit could be opened (or created), and if not, why.
-struct openoutcome {
-    bool ok;
-    int error;  // errno of the failure; 0 when opened
 };
 
 class editview final : public amyview {
@@ -129,10 +124,11 @@ public:
     void drawcur();
     void dispstate();
 
-    // Files. readfile loads the file, creating it when it is missing, and
-    // says why when it can be neither opened nor created (the text is then
-    // left as it was); save returns true when the program may end.
-    openoutcome readfile(const char* path);
+    // Files. readfile loads the file, or starts an empty text when there is
+    // none yet (created only by a save), and says why when the path cannot be
+    // edited (the text is then left as it was); save returns true when the
+    // program may end.
+    openoutcome readfile(const char* path, loadcalls& calls = systemloadcalls());
     // Loads n bytes as if read from a file (tests, tools).
     void loadtext(const unsigned char* bytes, size_t n);
     bool save();
@@ -162,6 +158,7 @@ public:
     textcodec::encodingkind encoding = textcodec::automatic;
     bool utf8file = false;   // loaded from UTF-8 (or a new file forced to it): saved as UTF-8
     bool utf8bom = false;    // with a byte-order mark to put back
+    bool newfile = false;    // the file did not exist at loading and has not been saved since
     fileio* io = &systemfileio();  // the system calls saves make (tests put failures here)
     // Drops a first byte of a two-byte character still waiting for its second.
     void forgetpendingbyte() { typing.lead = 0; }

@@ -22,25 +22,8 @@ constexpr size_t readchunk = 1 << 16;
 
 const char unchangedmessage[] =  // 文件未改，取消保存
     "\xCE\xC4\xBC\xFE\xCE\xB4\xB8\xC4\xA3\xAC\xC8\xA1\xCF\xFB\xB1\xA3\xB4\xE6";
-
-// Opens the file for reading, creating it when it is missing; a file that may
-// be read but not written is still opened, and its save fails later. -1 with
-// errno set when it can be neither, or is a directory.
-int openforloading(const char* path) {
-    int fd = open(path, O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-    if (fd < 0 && (errno == EACCES || errno == EROFS || errno == ETXTBSY)) fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    struct stat st;
-    int error = 0;
-    if (fstat(fd, &st) != 0) error = errno;
-    else if (S_ISDIR(st.st_mode)) error = EISDIR;
-    if (error != 0) {
-        close(fd);
-        errno = error;
-        return -1;
-    }
-    return fd;
-}
+const char newfilemessage[] =  // 新文件%s，保存时才创建
+    "\xD0\xC2\xCE\xC4\xBC\xFE%s\xA3\xAC\xB1\xA3\xB4\xE6\xCA\xB1\xB2\xC5\xB4\xB4\xBD\xA8";
 
 ssize_t readsome(int fd, unsigned char* to, size_t n) {
     ssize_t got;
@@ -61,17 +44,27 @@ auto memoryreader(const unsigned char* bytes, size_t n, size_t& at) {
 
 }  // namespace
 
-openoutcome editview::readfile(const char* path) {
-    if (!path) return {false, EINVAL};
-    if (std::strlen(path) >= size_t(filenamesize)) return {false, ENAMETOOLONG};
-    const int fd = openforloading(path);
-    if (fd < 0) return {false, errno};
+openoutcome editview::readfile(const char* path, loadcalls& calls) {
+    openoutcome refusal;
+    if (!path || !*path) refusal.refusal = "the name is empty";
+    else if (std::strlen(path) >= size_t(filenamesize)) refusal.refusal = "the name is longer than 499 bytes";
+    if (*refusal.refusal) return refusal;
+    int fd = -1;
+    const openoutcome opened = openforloading(path, fd, calls);
+    if (!opened.ok) return opened;
     std::strcpy(filename, path);
+    newfile = opened.isnew;
+    if (newfile) {
+        loadfrom([](unsigned char*, size_t) { return ssize_t(0); });
+        std::snprintf(publicbuffer, publicbuffersize, newfilemessage, filename);
+        shownote(publicbuffer);
+        return opened;
+    }
     std::snprintf(publicbuffer, publicbuffersize, "open file %s", filename);
     dispmsg(publicbuffer);
     loadfrom([fd](unsigned char* to, size_t n) { return readsome(fd, to, n); });
     close(fd);
-    return {true, 0};
+    return opened;
 }
 
 void editview::loadtext(const unsigned char* bytes, size_t n) {
@@ -283,7 +276,7 @@ void editview::marksaved() {
 bool editview::save() {
     // The outcome stays in the status line through the final redraw, so the
     // last screen (and its picture) says what happened to the file.
-    if (!ischanged()) {
+    if (!ischanged() && !newfile) {
         shownote(unchangedmessage);
         dispstate();
         return true;
@@ -308,6 +301,7 @@ bool editview::save() {
         return false;
     }
     marksaved();
+    newfile = false;
     std::snprintf(publicbuffer, publicbuffersize,  // 文件%s已保存，共%ld字节
                   "\xCE\xC4\xBC\xFE%s\xD2\xD1\xB1\xA3\xB4\xE6\xA3\xAC\xB9\xB2%ld\xD7\xD6\xBD\xDA", filename,
                   savedbytes);

@@ -1,4 +1,10 @@
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -51,15 +57,79 @@ TEST_F(files, linefeedsloadascrlfandtypingtakenbackisnochange) {
     EXPECT_FALSE(ed.ischanged());
 }
 
-// A file that can be neither opened nor created is reported with its cause
-// (start-up then ends the program) and leaves the text alone.
-TEST_F(files, unopenablefileisreportedwithitscause) {
-    load("kept");
-    EXPECT_EQ(ed.readfile(std::string(editview::filenamesize, 'n').c_str()).error, ENAMETOOLONG);
-    EXPECT_EQ(ed.readfile(scratch.dir.c_str()).error, EISDIR);
-    EXPECT_EQ(ed.readfile("nodirectory/f.txt").error, ENOENT);
+// The loader's system calls, counting the opens; stat may report another
+// inode, as when the file is replaced before it is opened.
+struct countingcalls : loadcalls {
+    int opens = 0;
+    ino_t otherinode = 0;
+    int open(const char* path, int flags) override { return ++opens, loadcalls::open(path, flags); }
+    int stat(const char* path, struct stat* st) override {
+        const int r = loadcalls::stat(path, st);
+        if (r == 0 && otherinode != 0) st->st_ino = otherinode;
+        return r;
+    }
+};
+
+// Only a regular file is opened, and in blocking mode once it is known to be
+// one; anything else is refused unopened (opening the FIFO would block), and
+// a path with nothing behind it is a new file where its directory exists.
+TEST_F(files, onlyregularfilesareopened) {
+    ASSERT_EQ(mkfifo("fifo", 0600), 0);
+    sockaddr_un address{AF_UNIX, "socket"};
+    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    std::filesystem::create_directory("dir");
+    writebytes("plain", "x");
+    for (const char* target : {"plain", "gone", "nodir/x"})  // links "top", "tog", "ton"
+        std::filesystem::create_symlink(target, std::string("to") + target[0]);
+    const struct {
+        const char* path;
+        int opens;
+        std::string reason;  // empty when the path may be edited
+    } rows[] = {
+        {"fifo", 0, "a FIFO, not a regular file"}, {"socket", 0, "a socket, not a regular file"},
+        {"dir", 0, "a directory, not a regular file"}, {"/dev/null", 0, "a character device, not a regular file"},
+        {"plain", 1, ""}, {"top", 1, ""}, {"missing.txt", 0, ""}, {"tog", 0, ""},
+        {"nodir/x.txt", 0, "directory nodir/: No such file or directory"},
+        {"ton", 0, "directory nodir/: No such file or directory"}, {"plain/x", 0, "Not a directory"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.path);
+        countingcalls calls;
+        int fd = -2;
+        const openoutcome o = openforloading(r.path, fd, calls);
+        EXPECT_EQ(o.ok ? "" : o.reason(), r.reason);
+        EXPECT_EQ(o.isnew, o.ok && r.opens == 0);
+        EXPECT_EQ(calls.opens, r.opens);
+        EXPECT_EQ(fd >= 0 ? fcntl(fd, F_GETFL) & O_NONBLOCK : -1, r.opens == 1 ? 0 : -1);
+        if (fd >= 0) close(fd);
+    }
+    close(sock);
+    countingcalls replaced;
+    replaced.otherinode = 1;
+    int fd = -2;
+    EXPECT_EQ(openforloading("plain", fd, replaced).reason(), "replaced while it was being opened");
+    EXPECT_EQ(fd, -1);
+    load("kept");  // a refused path leaves the text alone
+    EXPECT_FALSE(ed.readfile(std::string(editview::filenamesize, 'n').c_str()).ok);
+    EXPECT_FALSE(ed.readfile("").ok);
     EXPECT_EQ(text(), "kept");
-    EXPECT_TRUE(ed.readfile("new.txt").ok);
+}
+
+// A missing file starts empty and says so; only a save creates it, even
+// unchanged, and through a dangling link it creates the file the link names.
+TEST_F(files, missingfileiscreatedonlybyasave) {
+    EXPECT_TRUE(ed.readfile("new.txt").isnew);
+    EXPECT_NE(std::string(publicbuffer).find("\xD0\xC2\xCE\xC4\xBC\xFE"), std::string::npos);  // 新文件
+    EXPECT_FALSE(std::filesystem::exists("new.txt"));
+    EXPECT_TRUE(ed.save());
+    EXPECT_TRUE(std::filesystem::exists("new.txt"));
+    std::filesystem::create_symlink("target.txt", "link.txt");
+    auto linked = opened("link.txt", nullptr);
+    typeinto(*linked, "a");
+    EXPECT_TRUE(linked->save());
+    EXPECT_EQ(readbytes("target.txt"), "a");
+    EXPECT_TRUE(std::filesystem::is_symlink("link.txt"));
 }
 
 // A text that is not the file as it is on disk never goes over it: F8 with
