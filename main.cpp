@@ -21,8 +21,6 @@ clipbd clipboard;
 
 namespace {
 
-constexpr int cantopenstatus = 11;  // the file to edit can be neither opened nor created
-
 // One key: printable ASCII is a character for the input method, anything
 // else goes through the key table; the screen is shown after every key.
 void deliver(amybitmapwin* win, int64_t code) {
@@ -37,18 +35,31 @@ void deliver(amybitmapwin* win, int64_t code) {
 
 int main(int argc, char** argv) {
     const commandline line = parsecommandline(argc, argv);
-    // The help and the version touch neither the terminal, the screen nor the clipboard file.
+    // The help, the version and a mistake touch neither the terminal, the
+    // screen nor any file, and need no terminal.
+    if (line.action == commandline::mistake)
+        wayout::leavewithreason(exitstatus::commandlineerror, line.mistakeargument.c_str(), line.mistakereason,
+                                usageline);
     if (line.action != commandline::edit) {
+        if (line.action == commandline::help) std::fputs(usageline, stdout);
         std::fputs(line.action == commandline::help ? usagetext : versiontext, stdout);
         clipboard.skipexitwrite();
-        return 0;
+        return exitstatus::normal;
     }
-    mykbhit keyboard;
+    if (const char* problem = terminalproblem())
+        wayout::leavewithreason(exitstatus::notaterminal, "standard input", problem);
 
+    // Everything that can fail or take long comes before the terminal and the
+    // console are taken: the framebuffer (which gives the screen's size) and
+    // the file. Until then the ending signals keep their default action.
     mymapwin = new amybitmapwin;
-
-    if (!buildscreen(mymapwin, line).ok) wayout::leavenow(cantopenstatus);
+    const openoutcome opened = buildscreen(mymapwin, line);
+    if (!opened.ok) wayout::leavewithreason(exitstatus::cannotopen, line.filename.c_str(), opened.reason());
     editview* editor = mymapwin->peditview;
+
+    mykbhit keyboard;
+    myconsole::take();
+    showfirstscreen(mymapwin);
 
     for (;;) {
         usleep(1000);
@@ -67,6 +78,6 @@ int main(int argc, char** argv) {
     }
 
     mymapwin->dodraw();
-    mymapwin->bmp.savetobmp("aaaaa.bmp");
-    return 0;
+    mymapwin->bmp.savetobmp("aaaaa.bmp");  // a picture that cannot be written changes nothing
+    return exitstatus::normal;
 }

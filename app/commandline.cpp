@@ -2,16 +2,20 @@
 
 #include <cstring>
 
+const char* const usageline = "Usage: zhedit [options] [--] [file]\n";
+
 const char* const usagetext =
-    "Usage: zhedit [options] [--] [file]\n"
     "Full-screen Chinese and English text editor for the Linux console.\n"
-    "With no file it edits aaaaa.txt; with two or more it starts empty.\n"
+    "With no file it edits aaaaa.txt; with two or more it starts empty. A file\n"
+    "that does not exist yet is created when it is saved.\n"
     "\n"
     "Options:\n"
     "  -h, --help   show this help and leave\n"
     "  --version    show the version and leave\n"
     "  --utf8       read and write the file as UTF-8\n"
     "  --gbk        read and write the file as GBK\n"
+    "  --size N     text size: an even number of pixels from 12 to 96\n"
+    "               (also --size=N)\n"
     "  --           end of options: what follows is a file name\n"
     "Without them, a file of valid UTF-8 with characters beyond ASCII is read\n"
     "and saved as UTF-8, any other as GBK.\n"
@@ -32,31 +36,106 @@ const char* const usagetext =
     "  PgUp, PgDn               move a screen up or down\n"
     "  Delete, Backspace        delete the character under or before the cursor\n"
     "  Enter                    new line\n"
-    "  Tab                      insert a tab\n";
+    "  Tab                      insert a tab\n"
+    "\n"
+    "Exit status:\n"
+    "  0        normal end (F7 or F8)\n"
+    "  1, 2, 3  the framebuffer cannot be opened, read or filled\n"
+    "  4        standard input is not a terminal, or zhedit is not in its foreground\n"
+    "  5        the screen is too small for the text size\n"
+    "  11       the file cannot be opened, is not a regular file, or its directory is missing\n"
+    "  64       a command-line mistake: an unknown option or a bad value\n"
+    "  128+N    ended by signal N\n";
 
 const char* const versiontext = "zhedit 0.1\n";
 
 namespace {
 
-// Applies one option; false when the argument is not one. The first text
-// asked for wins: once the action is no longer edit it stays.
-bool takeoption(const char* argument, commandline& line) {
-    commandline::actionkind asked;
-    if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
-        asked = commandline::help;
-    } else if (std::strcmp(argument, "--version") == 0) {
-        asked = commandline::version;
-    } else if (std::strcmp(argument, "--utf8") == 0) {
-        line.encoding = textcodec::utf8;
-        return true;
-    } else if (std::strcmp(argument, "--gbk") == 0) {
-        line.encoding = textcodec::gbk;
-        return true;
-    } else {
+enum class optionid { help, version, utf8, gbk, size };
+
+struct optionname {
+    const char* name;
+    optionid id;
+    bool takesvalue;
+};
+
+constexpr optionname knownoptions[] = {
+    {"--help", optionid::help, false}, {"-h", optionid::help, false},   {"--version", optionid::version, false},
+    {"--utf8", optionid::utf8, false}, {"--gbk", optionid::gbk, false}, {"--size", optionid::size, true},
+};
+
+const optionname* findoption(const std::string& name) {
+    for (const optionname& o : knownoptions)
+        if (name == o.name) return &o;
+    return nullptr;
+}
+
+// The first text or mistake asked for wins: once the action is no longer
+// edit it stays.
+void ask(commandline& line, commandline::actionkind action) {
+    if (line.action == commandline::edit) line.action = action;
+}
+
+void mistake(commandline& line, const std::string& argument, const std::string& reason) {
+    if (line.action != commandline::edit) return;
+    line.action = commandline::mistake;
+    line.mistakeargument = argument;
+    line.mistakereason = reason;
+}
+
+// A text size: an even number in range, written in decimal digits only.
+bool readtextsize(const std::string& value, int& size) {
+    if (value.empty() || value.size() > 3 || value.find_first_not_of("0123456789") != std::string::npos)
         return false;
-    }
-    if (line.action == commandline::edit) line.action = asked;
+    const int n = std::stoi(value);
+    if (n < smallesttextsize || n > largesttextsize || n % 2 != 0) return false;
+    size = n;
     return true;
+}
+
+void apply(commandline& line, const optionname& option, const std::string& argument, const std::string& value) {
+    switch (option.id) {
+    case optionid::help: ask(line, commandline::help); break;
+    case optionid::version: ask(line, commandline::version); break;
+    case optionid::utf8: line.encoding = textcodec::utf8; break;
+    case optionid::gbk: line.encoding = textcodec::gbk; break;
+    case optionid::size:
+        if (!readtextsize(value, line.textsize))
+            mistake(line, argument, "the text size must be an even number from 12 to 96, not '" + value + "'");
+        break;
+    }
+}
+
+// One argument that starts with "-" and is not "--"; i is moved past a value
+// taken from the next argument.
+void takeoption(int argc, const char* const* argv, int& i, commandline& line) {
+    const std::string argument = argv[i];
+    if (argument == "-") {
+        mistake(line, argument, "not a file name (for a file of that name write ./-)");
+        return;
+    }
+    const size_t equals = argument.rfind("--", 0) == 0 ? argument.find('=') : std::string::npos;
+    const std::string name = argument.substr(0, equals);
+    const optionname* option = findoption(name);
+    if (option == nullptr) {
+        mistake(line, argument, "unknown option");
+        return;
+    }
+    if (!option->takesvalue && equals != std::string::npos) {
+        mistake(line, argument, "the option takes no value");
+        return;
+    }
+    std::string value;
+    if (equals != std::string::npos) {
+        value = argument.substr(equals + 1);
+    } else if (option->takesvalue) {
+        if (i + 1 >= argc || argv[i + 1] == nullptr) {
+            mistake(line, argument, "the option needs a value");
+            return;
+        }
+        value = argv[++i];
+    }
+    apply(line, *option, argument, value);
 }
 
 }  // namespace
@@ -71,7 +150,10 @@ commandline parsecommandline(int argc, const char* const* argv) {
             optionsended = true;
             continue;
         }
-        if (!optionsended && takeoption(argument, line)) continue;
+        if (!optionsended && argument[0] == '-') {
+            takeoption(argc, argv, i, line);
+            continue;
+        }
         if (++files == 1) line.filename = argument;
     }
     if (files == 1) {

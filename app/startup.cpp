@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include <unistd.h>
+
 #include "ime/pyinput.h"
 #include "widgets/mybutton.h"
 #include "widgets/screenrows.h"
@@ -34,8 +36,10 @@ openoutcome createeditor(amybitmapwin* win, const commandline& line) {
     editor->encoding = line.encoding;
     win->peditview = editor;
     win->addview(editor);
-    if (line.file == commandline::nofile) return {true, 0};
-    return editor->readfile(line.filename.c_str());
+    if (line.file != commandline::nofile) return editor->readfile(line.filename.c_str());
+    openoutcome none;
+    none.ok = true;
+    return none;
 }
 
 void createinputmethod(amybitmapwin* win) {
@@ -51,6 +55,14 @@ void createinputmethod(amybitmapwin* win) {
 
 }  // namespace
 
+const char* terminalproblem() {
+    if (!isatty(0)) return "not a terminal";
+    const pid_t foreground = tcgetpgrp(0);
+    if (foreground < 0) return "not the controlling terminal of zhedit";
+    if (foreground != getpgrp()) return "zhedit is not in the foreground of this terminal (started with &?)";
+    return nullptr;
+}
+
 openoutcome buildscreen(amybitmapwin* win, const commandline& line) {
     myview::pmymap = &win->bmp;
     statebar = new myview(0, statusbarrow().top, win->w, statusbarrow().bottom);
@@ -59,10 +71,13 @@ openoutcome buildscreen(amybitmapwin* win, const commandline& line) {
     const openoutcome opened = createeditor(win, line);
     if (!opened.ok) return opened;
     createinputmethod(win);
+    return opened;
+}
+
+void showfirstscreen(amybitmapwin* win) {
     pyinputview->draw();
     win->dodraw();
     win->draw();
-    return opened;
 }
 
 void teardownscreen(amybitmapwin* win) {

@@ -6,9 +6,16 @@
 #include "app/commandline.h"
 #include "editor/editview.h"
 
-// Builds every view on the window, loads the file and shows the first screen.
-// A file that can be neither opened nor created stops it before anything is
-// drawn: the outcome says why, and the caller ends the program.
+// Why the editor cannot run on its standard input, or nullptr when it can:
+// it must be a terminal, with the editor in its foreground (started in the
+// background it would take the terminal and the console from the shell).
+const char* terminalproblem();
+// Builds every view on the window and loads the file, drawing into the
+// bitmap only: nothing reaches the screen yet, so that a path that cannot be
+// edited stops the program with the console as it was. The outcome says why,
+// and the caller ends the program.
 openoutcome buildscreen(amybitmapwin* win, const commandline& line);
+// Draws the whole first screen and copies it to the framebuffer.
+void showfirstscreen(amybitmapwin* win);
 // Releases what buildscreen made, for tools and benchmarks that build it again.
 void teardownscreen(amybitmapwin* win);

@@ -29,6 +29,7 @@ struct screen {
         commandline none;
         none.file = commandline::nofile;
         buildscreen(window, none);
+        showfirstscreen(window);
         editor = window->peditview;
         editor->loadtext(reinterpret_cast<const unsigned char*>(text.data()), text.size());
         window->draw();
@@ -125,6 +126,7 @@ void BM_startup(benchmark::State& state) {
         if (ftruncate(window->fd, off_t(window->w) * window->h * 4) != 0) std::perror("ftruncate");
         mymapwin = window;
         buildscreen(window, line);
+        showfirstscreen(window);
         state.PauseTiming();
         teardownscreen(window);
         delete window;

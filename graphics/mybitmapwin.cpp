@@ -8,21 +8,31 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "input/myconsole.h"
 #include "input/wayout.h"
 
 namespace {
 
-[[noreturn]] void fail(const char* message, int status) {
-    std::puts(message);
-    wayout::leavenow(status);
-}
-
 // FRAMEBUFFER names another device, as console framebuffer programs agree.
 const char* devicepath() {
     const char* path = std::getenv("FRAMEBUFFER");
     return path != nullptr && *path != '\0' ? path : "/dev/fb0";
+}
+
+// The fixed line on standard output, then the device and the reason on
+// standard error once the terminal is back.
+[[noreturn]] void fail(const char* message, int status, const std::string& reason) {
+    std::puts(message);
+    wayout::leavewithreason(status, devicepath(), reason);
+}
+
+// A failed call's reason, taken before anything else can change errno.
+[[noreturn]] void failedcall(const char* message, int status, const char* doing) {
+    const int error = errno;
+    fail(message, status, std::string(doing) + ": " + std::strerror(error));
 }
 
 // The device may take fewer bytes than offered: the rest goes in again until
@@ -43,16 +53,21 @@ bool writedevice(void* context, long long offset, const unsigned char* bytes, si
 }  // namespace
 
 mybitmapwin::mybitmapwin() : bmp(800, 800) {
-    fd = open(devicepath(), O_RDWR);
-    if (fd < 0) fail("error: open fp fail.", 1);
+    fd = open(devicepath(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) failedcall("error: open fp fail.", exitstatus::noframebuffer, "cannot open the framebuffer");
     fb_fix_screeninfo fixed{};
-    if (ioctl(fd, FBIOGET_FSCREENINFO, &fixed) != 0) fail("Error reading fixed", 2);
+    if (ioctl(fd, FBIOGET_FSCREENINFO, &fixed) != 0)
+        failedcall("Error reading fixed", exitstatus::nofixedinfo, "cannot read the fixed screen information");
     fb_var_screeninfo variable{};
-    if (ioctl(fd, FBIOGET_VSCREENINFO, &variable) != 0) fail("Error reading variable", 3);
+    if (ioctl(fd, FBIOGET_VSCREENINFO, &variable) != 0)
+        failedcall("Error reading variable", exitstatus::novariableinfo, "cannot read the variable screen information");
     format = fbformat::fromdevice(fixed, variable);
-    if (!format.supported()) {
+    const std::string problem = format.problem();
+    if (!problem.empty()) {
         std::printf("error: unsupported framebuffer format (%d bits per pixel)\n", int(variable.bits_per_pixel));
-        wayout::leavenow(3);
+        wayout::leavewithreason(exitstatus::novariableinfo, devicepath(),
+                                "unsupported framebuffer format: " + problem + " (the device reports " +
+                                    format.description() + ")");
     }
     std::printf("w and h is %d,%d\n", int(variable.xres), int(variable.yres));
     std::fflush(stdout);
@@ -61,7 +76,6 @@ mybitmapwin::mybitmapwin() : bmp(800, 800) {
     bmp.reset(w, h);
     pixnum = bmp.width * bmp.height;
     if (!format.bitmaporder()) staging = new unsigned char[format.stagingsize()];
-    myconsole::take();
 }
 
 mybitmapwin::mybitmapwin(int width, int height) : bmp(800, 800) {

@@ -15,9 +15,11 @@ public:
     fbformat format;                   // how the device lays out its pixels
     unsigned char* staging = nullptr;  // the converted frame, for devices that need one
 
-    // Opens the device; ends the process (through wayout) with status 1, 2 or
-    // 3 when it cannot or cannot show the bitmap. Then the console goes into
-    // graphics mode.
+    // Opens the device and sizes the bitmap to it; ends the process (through
+    // wayout) with status 1, 2 or 3, and the device and the reason on standard
+    // error, when it cannot or cannot show the bitmap. The console is left
+    // alone: start-up takes it (myconsole) once everything that can fail has
+    // been done.
     mybitmapwin();
     // A window of the given size with no device behind it (draw does nothing),
     // for drawing tests and tools.

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -122,6 +123,41 @@ void wayout::restoreterminal() {
 void wayout::leavenow(int status) {
     std::fflush(stdout);
     restoreterminal();
+    _exit(status);
+}
+
+std::string wayout::printable(const char* what) {
+    std::string out;
+    for (const char* p = what ? what : ""; *p != '\0'; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c >= 32 && c != 127) {
+            out += char(c);
+            continue;
+        }
+        char escaped[5];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", unsigned(c));
+        out += escaped;
+    }
+    return out;
+}
+
+std::string wayout::reasonline(const char* what, const std::string& reason) {
+    return "zhedit: " + printable(what) + ": " + printable(reason.c_str()) + "\n";
+}
+
+void wayout::leavewithreason(int status, const char* what, const std::string& reason, const char* more) {
+    std::string text = reasonline(what, reason);
+    if (more != nullptr) text += more;
+    std::fflush(stdout);
+    restoreterminal();
+    // Standard error is unbuffered; a short write is followed up.
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = write(2, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += size_t(n);
+    }
     _exit(status);
 }
 

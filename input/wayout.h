@@ -2,9 +2,25 @@
 // are put back whether the run ends normally, at an early exit, on SIGTERM or
 // SIGHUP (after the main loop kept unsaved text), on a fatal signal, through
 // an uncaught exception or at a sanitizer's report. Only start-up and the
-// main loop end the process, through leavenow and endbysignal.
+// main loop end the process, through leavenow, leavewithreason and
+// endbysignal.
 #pragma once
 #include <termios.h>
+
+#include <string>
+
+// How the program ends, as --help and the README list it. An end by a signal
+// is reported by the shell as 128 + the signal's number.
+namespace exitstatus {
+constexpr int normal = 0;
+constexpr int noframebuffer = 1;      // the framebuffer device cannot be opened
+constexpr int nofixedinfo = 2;        // its fixed screen information cannot be read
+constexpr int novariableinfo = 3;     // its variable screen information cannot be read, or is not filled
+constexpr int notaterminal = 4;       // standard input is no terminal, or the editor is not in its foreground
+constexpr int screentoosmall = 5;     // the screen is too small for the text size
+constexpr int cannotopen = 11;        // the file to edit cannot be opened, or is not a regular file
+constexpr int commandlineerror = 64;  // an unknown option or a bad value
+}  // namespace exitstatus
 
 namespace wayout {
 
@@ -18,6 +34,17 @@ void guardterminal(const termios& found);
 void restoreterminal();
 // Ends the process at once (no exit handlers) after restoring the terminal.
 [[noreturn]] void leavenow(int status);
+// The line a failure leaves on standard error: "zhedit: WHAT: REASON". Their
+// bytes below 32 and 127 are written as \xNN, so that a file name cannot
+// move the cursor or change the terminal; any other byte stays.
+std::string reasonline(const char* what, const std::string& reason);
+// what with those bytes escaped in the same way.
+std::string printable(const char* what);
+// Ends the process at once, like leavenow, and once the terminal and the
+// console are back writes reasonline(what, reason), then more when it is
+// given, on standard error.
+[[noreturn]] void leavewithreason(int status, const char* what, const std::string& reason,
+                                  const char* more = nullptr);
 // SIGTERM or SIGHUP, once received; 0 before. The main loop acts on it (the
 // editor keeps unsaved text first) and then calls endbysignal.
 int pendingendsignal();

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "input/wayout.h"
+
 namespace {
 
 TEST(commandline, optionsandfiles) {
@@ -15,6 +17,8 @@ TEST(commandline, optionsandfiles) {
         textcodec::encodingkind encoding;
         cl::filekind file;
         std::string filename;
+        int textsize = 0;
+        std::string mistakeargument = "";
     } rows[] = {
         {{}, cl::edit, textcodec::automatic, cl::defaultfile, "aaaaa.txt"},
         {{"notes.txt"}, cl::edit, textcodec::automatic, cl::namedfile, "notes.txt"},
@@ -29,10 +33,19 @@ TEST(commandline, optionsandfiles) {
         {{"--", "--"}, cl::edit, textcodec::automatic, cl::namedfile, "--"},
         {{"--"}, cl::edit, textcodec::automatic, cl::defaultfile, "aaaaa.txt"},
         {{"a", "--", "b"}, cl::edit, textcodec::automatic, cl::nofile, ""},
-        {{"-"}, cl::edit, textcodec::automatic, cl::namedfile, "-"},  // anything else is a file name
-        {{"--help=yes"}, cl::edit, textcodec::automatic, cl::namedfile, "--help=yes"},
-        {{"-hv"}, cl::edit, textcodec::automatic, cl::namedfile, "-hv"},
-        {{"-x", "--help"}, cl::help, textcodec::automatic, cl::namedfile, "-x"},
+        {{"--", "-"}, cl::edit, textcodec::automatic, cl::namedfile, "-"},
+        {{"--size", "32", "a"}, cl::edit, textcodec::automatic, cl::namedfile, "a", 32},
+        {{"--size=12", "--size=96"}, cl::edit, textcodec::automatic, cl::defaultfile, "aaaaa.txt", 96},
+        // Mistakes: the first mistake or text asked for wins, and files are still counted.
+        {{"-"}, cl::mistake, textcodec::automatic, cl::defaultfile, "aaaaa.txt", 0, "-"},
+        {{"--versoin", "x"}, cl::mistake, textcodec::automatic, cl::namedfile, "x", 0, "--versoin"},
+        {{"-x", "--help"}, cl::mistake, textcodec::automatic, cl::defaultfile, "aaaaa.txt", 0, "-x"},
+        {{"--help=yes"}, cl::mistake, textcodec::automatic, cl::defaultfile, "aaaaa.txt", 0, "--help=yes"},
+        {{"--size"}, cl::mistake, textcodec::automatic, cl::defaultfile, "aaaaa.txt", 0, "--size"},
+        {{"--size", "7"}, cl::mistake, textcodec::automatic, cl::defaultfile, "aaaaa.txt", 0, "--size"},
+        {{"--size=98"}, cl::mistake, textcodec::automatic, cl::defaultfile, "aaaaa.txt", 0, "--size=98"},
+        {{"--size=abc"}, cl::mistake, textcodec::automatic, cl::defaultfile, "aaaaa.txt", 0, "--size=abc"},
+        {{"--size=", "a"}, cl::mistake, textcodec::automatic, cl::namedfile, "a", 0, "--size="},
     };
     for (const auto& r : rows) {
         std::vector<const char*> argv = {"zhedit"};
@@ -44,10 +57,20 @@ TEST(commandline, optionsandfiles) {
         EXPECT_EQ(line.encoding, r.encoding);
         EXPECT_EQ(line.file, r.file);
         EXPECT_EQ(line.filename, r.filename);
+        EXPECT_EQ(line.textsize, r.textsize);
+        EXPECT_EQ(line.mistakeargument, r.mistakeargument);
+        EXPECT_EQ(line.mistakereason.empty(), r.mistakeargument.empty());
     }
     const char* const none[] = {nullptr};  // an empty argument vector edits the default file
     EXPECT_EQ(parsecommandline(0, none).file, commandline::defaultfile);
     EXPECT_EQ(parsecommandline(1, none).file, commandline::defaultfile);
+}
+
+// The line that reports a mistake (or any failure) shows control bytes,
+// never sends them to the terminal; a Chinese name keeps its bytes.
+TEST(commandline, reasonlineshowscontrolbytes) {
+    EXPECT_EQ(wayout::reasonline("-\x1b[2J\x7f", "unknown option"), "zhedit: -\\x1B[2J\\x7F: unknown option\n");
+    EXPECT_EQ(wayout::reasonline("\xD6\xD0\n", "x\ty"), "zhedit: \xD6\xD0\\x0A: x\\x09y\n");
 }
 
 }  // namespace

@@ -36,6 +36,7 @@ std::vector<unsigned char> framefrom(bool plain, const std::string& text, const 
     commandline none;
     none.file = commandline::nofile;
     buildscreen(window, none);
+    showfirstscreen(window);
     window->peditview->loadtext(reinterpret_cast<const unsigned char*>(text.data()), text.size());
     window->OnKeyDown(0x504F1B, 0, 0);  // F1: letters straight to the editor
     for (uint64_t k : keys) {

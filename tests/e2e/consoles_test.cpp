@@ -119,7 +119,8 @@ INSTANTIATE_TEST_SUITE_P(
                       devicekind{"paddedrows16", 16, "", {5, 6, 5}, 32, 0, 0, 0, 0, 0},
                       devicekind{"paddedrows24", 24, "", {}, 8, 0, 0, 0, 0, 0},
                       devicekind{"panned16", 16, "", {5, 6, 5}, 0, 672, 960, 16, 100, 0},
-                      devicekind{"shortwrites", 32, "", {}, 0, 0, 0, 0, 0, 100000}),
+                      devicekind{"shortwrites", 32, "", {}, 0, 0, 0, 0, 0, 100000},
+                      devicekind{"tenbit", 32, "20:10,10:10,0:10,30:2", {}, 0, 0, 0, 0, 0, 0}),
     [](const ::testing::TestParamInfo<devicekind>& i) { return std::string(i.param.name); });
 
 // A depth the program cannot fill is refused before anything is drawn or the
@@ -163,14 +164,17 @@ TEST(consoles, framebuffervariablenamesthedevice) {
 
 // On a virtual terminal the program runs in graphics mode and takes part in
 // switching, and gives both back on every way out: F8, the signals that end
-// it (which first keep the unsaved text), the fatal ones, and a path the
-// editor cannot open (status 11).
+// it (which first keep the unsaved text) and the fatal ones. A path the
+// editor refuses (a FIFO: status 11, and why on standard error) never
+// touches the console.
 TEST(consoles, consolerestoredoneverywayout) {
     for (int sig : {0, SIGTERM, SIGHUP, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, -1}) {
         SCOPED_TRACE(sig);
         zhe2e::options o;
         o.console = "active";
-        o.args = {sig == -1 ? std::string(600, 'n') : "h.txt"};
+        o.args = {sig == -1 ? "fifo" : "h.txt"};
+        o.fifos = {"fifo"};
+        o.stderrapart = true;
         session s(o);
         if (sig == -1) {
             ASSERT_TRUE(s.launch()) << s.error();
@@ -185,6 +189,9 @@ TEST(consoles, consolerestoredoneverywayout) {
         ASSERT_TRUE(r.error.empty()) << r.error;
         if (sig == 0 || sig == -1) {
             EXPECT_EQ(r.status, sig == 0 ? 0 : 11);
+            if (sig == -1) {
+                EXPECT_EQ(r.errors, "zhedit: fifo: a FIFO, not a regular file\n");
+            }
         } else if (!sanitized || sig == SIGTERM || sig == SIGHUP || sig == SIGABRT || sig == SIGILL) {
             // (A sanitizer reports the faults it watches and exits instead.)
             EXPECT_TRUE(r.signaled);
@@ -195,7 +202,7 @@ TEST(consoles, consolerestoredoneverywayout) {
         if (sig == SIGTERM || sig == SIGHUP) {
             EXPECT_EQ(r.files["h.txt.save"], "x");
         }
-        EXPECT_EQ(r.console.kdmode, KD_TEXT);
+        EXPECT_EQ(r.console.kdmode, sig == -1 ? -1 : KD_TEXT) << "a refused path never touches the console";
         EXPECT_EQ(r.console.vtmode, VT_AUTO);
         ASSERT_TRUE(r.haveafter);
         EXPECT_TRUE(zhe2e::sametermios(r.before, r.after)) << zhe2e::termiosdiff(r.before, r.after);

@@ -132,6 +132,7 @@ bool session::setup() {
   framepath_ = vfbdir_ + "/frame";
   fifopath_ = vfbdir_ + "/frames.fifo";
   clippath_ = vfbdir_ + "/clip.txt";
+  errorpath_ = root_ + "/stderr";
   if (!fs::create_directory(workdir_, ec) || !fs::create_directory(vfbdir_, ec))
     return fail("cannot create the session directories under " + root_);
   for (const auto& [name, bytes] : opt_.files) {
@@ -140,6 +141,10 @@ bool session::setup() {
       return fail("file name outside the working directory: " + name);
     if (!writefile(fs::path(workdir_) / p, bytes)) return fail("cannot write " + name);
   }
+  for (const auto& [name, target] : opt_.links)
+    if (symlink(target.c_str(), (fs::path(workdir_) / name).c_str()) != 0) return fail("cannot link " + name);
+  for (const std::string& name : opt_.fifos)
+    if (mkfifo((fs::path(workdir_) / name).c_str(), 0600) != 0) return fail("cannot make the FIFO " + name);
   if (opt_.clipboard && !writefile(clippath_, *opt_.clipboard)) return fail("cannot write the clipboard file");
   if (opt_.clipboardlink && symlink((fs::path(workdir_) / *opt_.clipboardlink).c_str(), clippath_.c_str()) != 0)
     return fail(std::string("cannot link the clipboard file: ") + strerror(errno));
@@ -219,6 +224,11 @@ bool session::launch() {
     while (r < 0 && errno == EINTR);
     if (r != 1) _exit(126);
     if (chdir(workdir_.c_str()) != 0) _exit(126);
+    const int in = opt_.stdinnull ? ::open("/dev/null", O_RDONLY) : 0;
+    const int err = opt_.stderrapart ? ::open(errorpath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600) : 2;
+    if (in < 0 || err < 0 || dup2(in, 0) < 0 || dup2(err, 2) < 0) _exit(126);
+    if (in > 2) ::close(in);
+    if (err > 2) ::close(err);
     execve(argv[0], argv.data(), envp.data());
     static const char msg[] = "e2e driver: cannot execute the program\n";
     ssize_t w = ::write(2, msg, sizeof msg - 1);
@@ -499,6 +509,7 @@ result session::finish() {
     r.signal = WTERMSIG(waitstatus_);
   }
   r.output = output_;
+  if (opt_.stderrapart) r.errors = readfile(errorpath_).value_or("");
   std::error_code ec;
   for (auto it = fs::recursive_directory_iterator(workdir_, ec); !ec && it != fs::recursive_directory_iterator();
        it.increment(ec)) {

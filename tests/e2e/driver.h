@@ -71,7 +71,7 @@ inline const std::string Nul = std::string(1, '\0');
 // One screen as the program last copied it: width*height pixels of 4 bytes
 // (blue, green, red, alpha), rows top-down. On a device of another format the
 // pixels are decoded from its memory, each colour field's bits at the top of
-// its byte (vfbformat.h).
+// its byte, or a wider field's top 8 bits (vfbformat.h).
 struct frame {
   int width = 0;
   int height = 0;
@@ -88,6 +88,10 @@ struct options {
   int height = 768;
   std::string fail;                           // "", "open", "fixed" or "variable"
   std::map<std::string, std::string> files;   // written into the working directory first
+  std::map<std::string, std::string> links;   // symbolic links made there: name -> target
+  std::vector<std::string> fifos;             // FIFOs made there
+  bool stdinnull = false;                     // standard input is /dev/null, not the terminal
+  bool stderrapart = false;                   // standard error goes to result::errors, not the terminal
   std::optional<std::string> clipboard;       // contents of the clipboard file at start
   std::optional<std::string> clipboardlink;   // or: the clipboard file is a symbolic link to this file of "work/"
   std::map<std::string, std::string> env;     // extra environment for the program
@@ -122,6 +126,7 @@ struct result {
   bool signaled = false;    // ended by a signal: see signal
   int signal = 0;
   std::string output;       // everything the program wrote to the terminal
+  std::string errors;       // what it wrote to standard error, with options::stderrapart
   std::map<std::string, std::string> files;  // working directory, path -> bytes
   std::optional<std::string> clipboard;      // the redirected clipboard file, if it exists
   frame last;               // the last frame copied to the framebuffer
@@ -198,7 +203,7 @@ class session {
   void cleanup();
 
   options opt_;
-  std::string root_, workdir_, vfbdir_, framepath_, fifopath_, clippath_;
+  std::string root_, workdir_, vfbdir_, framepath_, fifopath_, clippath_, errorpath_;
   pid_t pid_ = -1;
   int master_ = -1;
   int fifo_ = -1;

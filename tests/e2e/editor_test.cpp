@@ -166,24 +166,41 @@ TEST(editor, utf8fileeditedandsavedstaysutf8) {
     EXPECT_EQ(r.files["u.txt"], "\xE4\xB8\xAD\xE6\x96\x87!\r\n");
 }
 
-TEST(editor, helpandversionprintandleavetheterminalalone) {
-    for (const char* option : {"--help", "-h", "--version"}) {
-        SCOPED_TRACE(option);
-        zhe2e::options o = with({option});
+// The help and the version, and the refusals (status 64 for a mistake, with
+// the usage line; 4 without a terminal), say what they say and end at once:
+// no framebuffer, no file, the terminal and the clipboard file as they were.
+TEST(editor, helpversionandrefusalsleaveeverythingalone) {
+    const struct {
+        std::vector<std::string> args;
+        bool stdinnull;
+        int status;
+        std::string says;  // on standard output for status 0, else on standard error
+    } runs[] = {
+        {{"--help"}, false, 0, "Exit status"},
+        {{"-h"}, false, 0, "Usage: zhedit"},
+        {{"--version"}, false, 0, "zhedit 0.1"},
+        {{"--versoin"}, false, 64, "zhedit: --versoin: unknown option\nUsage: zhedit [options] [--] [file]\n"},
+        {{"typo.txt"}, true, 4, "zhedit: standard input: not a terminal\n"},
+    };
+    for (const auto& u : runs) {
+        SCOPED_TRACE(u.args[0]);
+        zhe2e::options o = with(u.args);
         o.clipboard = "kept";
+        o.stdinnull = u.stdinnull;
+        o.stderrapart = true;
         session s(o);
         ASSERT_TRUE(s.launch()) << s.error();
         result r = s.finish();
         EXPECT_TRUE(r.exited);
-        EXPECT_EQ(r.status, 0);
-        EXPECT_NE(r.output.find("zhedit"), std::string::npos) << r.output;
-        EXPECT_EQ(r.frames, 0u);
+        EXPECT_EQ(r.status, u.status);
+        EXPECT_NE((u.status == 0 ? r.output : r.errors).find(u.says), std::string::npos) << r.output << r.errors;
         EXPECT_EQ(r.opens, 0u) << "the framebuffer is never opened";
         EXPECT_EQ(*r.clipboard, "kept");
         EXPECT_TRUE(zhe2e::sametermios(r.before, r.after)) << zhe2e::termiosdiff(r.before, r.after);
-        EXPECT_EQ(r.files.count("aaaaa.txt"), 0u);
+        EXPECT_TRUE(r.files.empty());
     }
-    EXPECT_EQ(run(with({"--", "--help"}), {keys::F7}).files.count("--help"), 1u) << "after -- it is a file name";
+    EXPECT_EQ(run(with({"--", "--help"}), {keys::F8}).files.count("--help"), 1u)
+        << "after -- it is a file name, new, and F8 makes it";
 }
 
 // "zhong" and space commit 中 into the find prompt, not into the text.

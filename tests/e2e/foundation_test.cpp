@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -66,12 +67,17 @@ class endswithscreenshot : public ::testing::TestWithParam<ending> {};
 
 // The program prints the screen size, runs the terminal raw, copies each frame
 // in one write of the whole screen, and F7 and F8 redraw once more, write
-// aaaaa.bmp of the final screen, give the terminal back and end with status 0.
+// aaaaa.bmp of the final screen in place of a link planted under that name
+// (its target stays as it was), give the terminal back and end with status 0.
+// The file to edit is missing: F7 leaves it missing, F8 makes it.
 TEST_P(endswithscreenshot, afterthefinalredraw) {
   const ending& e = GetParam();
   zhe2e::options o;
   o.width = e.width;
   o.height = e.height;
+  o.args = {"typo.txt"};
+  o.files["precious"] = "keep";
+  o.links["aaaaa.bmp"] = "precious";
   session s(o);
   ASSERT_TRUE(s.start()) << s.error();
   termios raw{};
@@ -92,6 +98,9 @@ TEST_P(endswithscreenshot, afterthefinalredraw) {
   EXPECT_EQ(r.frames, s.expected() + 1) << "one frame for the key and one for the final redraw";
   ASSERT_EQ(r.files.count("aaaaa.bmp"), 1u) << "no screenshot written";
   EXPECT_TRUE(bmpshows(r.files["aaaaa.bmp"], r.last));
+  EXPECT_FALSE(std::filesystem::is_symlink(s.workdir() + "/aaaaa.bmp"));
+  EXPECT_EQ(r.files["precious"], "keep");
+  EXPECT_EQ(r.files.count("typo.txt"), e.key == keys::F8 ? 1u : 0u);
   ASSERT_TRUE(r.haveafter);
   EXPECT_TRUE(zhe2e::sametermios(r.before, r.after)) << zhe2e::termiosdiff(r.before, r.after);
 }
