@@ -27,8 +27,7 @@ constexpr ctrbyte isnewline = 0x20;  // a LF
 
 // Joins the bytes of a two-byte character that arrive as two character
 // events: a first byte waits for its second, a byte below 0x80 drops a
-// waiting one, and the full-width space pair of the punctuation table is
-// dropped whole.
+// waiting one, and the pair A3 A0, which is no character, is dropped whole.
 struct characterpairer {
     unsigned char lead = 0;
     // The character b completes, into out: its length, 0 when there is none yet.
