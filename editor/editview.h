@@ -77,6 +77,11 @@ public:
     int curcol = 0;
     int curline = 0;
     bool selmode = false;
+    // The cell Up, Down, Page Up and Page Down keep while they follow one
+    // another, and where the last of them left the cursor; -1 when the next
+    // one starts from the cursor's own cell.
+    int keptcolumn = -1;
+    const unsigned char* keptat = nullptr;
 
     static constexpr int filenamesize = 500;
     // Lay the whole text out after every change instead of the lines around
@@ -104,6 +109,11 @@ public:
     void upone(bool up);
     void homeend(bool home);
     void pgupdn(bool up);
+    // The cell the character at p is drawn in, counted from its line's start.
+    int drawncolumn(const unsigned char* p) const;
+    // The character of a display line that is drawn over cell `column`, or the
+    // line's end when the line is shorter.
+    unsigned char* atdrawncolumn(int line, int column);
 
     // Editing and the clipboard.
     unsigned char* insertpoint();
@@ -179,6 +189,9 @@ private:
     }
     unsigned char* textend() const { return content + contlth; }
     int linelength(int line) const { return linestart[line + 1] - linestart[line]; }
+    int lineof(int at) const;
+    int verticalcolumn() const;
+    void keepcolumn(int column);
     unsigned char* endofcharacter(unsigned char* hi);
     bool replacetext(int from, int to, const unsigned char* src, int n);
     void movetail(int from, int to);
