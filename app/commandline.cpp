@@ -28,9 +28,12 @@ const char* const usagetext =
     "  Ctrl-S                   save and go on\n"
     "  Ctrl-Z, Ctrl-Y           undo, redo\n"
     "  Ctrl-F                   find; Enter or Ctrl-F finds the next, Esc closes\n"
-    "  arrows, Home, End        move the cursor\n"
+    "  arrows, Home, End        move the cursor (also with Ctrl, Shift or Alt)\n"
     "  PgUp, PgDn               move a screen up or down\n"
     "  Delete, Backspace        delete the character under or before the cursor\n"
+    "  Ctrl-H                   Backspace\n"
+    "  space                    the first candidate; else a space, ideographic\n"
+    "                           while punctuation is full width\n"
     "  Enter                    new line\n"
     "  Tab                      insert a tab\n";
 
