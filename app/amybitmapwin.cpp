@@ -119,6 +119,7 @@ const keytranslation keytable[] = {
     {10, towindow, eventkeydown, keyenter, 0},             // LF: Enter
     {9, towindow, eventchar, charactertab, 0},             // Tab
     {127, toinput, eventchar, characterbackspace, 0},      // DEL: Backspace
+    {8, toinput, eventchar, characterbackspace, 0},        // BS: Backspace as some terminals send it
     // Control keys the editor answers with the byte as key value.
     {6, towindow, eventkeydown, keycontrolf, 0},           // Ctrl-F: find
     {19, towindow, eventkeydown, keycontrols, 0},          // Ctrl-S: save and go on

@@ -66,6 +66,7 @@ bool editview::replacetext(int from, int to, const unsigned char* src, int n) {
         return false;
     }
     if (!replaying) history.record(from, scratch, removed, src, n);
+    keptcolumn = -1;  // the next Up or Down starts from where the cursor is drawn
     return true;
 }
 
@@ -151,18 +152,23 @@ void editview::deletechar() {
     }
 }
 
+// Backspace removes the character before the cursor. On the LF of a CR LF
+// line end it acts as on the CR: the last character of the line goes (the
+// cursor stays on the line end), and on an empty line the line end before it.
 void editview::backchar() {
     if (curpos != selpos) {
         deletechar();
         draw();
         return;
     }
-    if (curpos == content || (curpos == content + 1 && byteat(curpos) == lf)) return;
-    unsigned char* p = curpos - 1;
+    const bool onlineend = byteat(curpos) == lf && curpos > content && curpos[-1] == cr;
+    unsigned char* at = onlineend ? curpos - 1 : curpos;
+    if (at <= content) return;
+    unsigned char* p = at - 1;
     // Two bytes go together only when they are one character or a CR LF; a
     // bare LF goes alone.
     if (p > content && ((ctrbytes[offset(p)] & istail) || (*p == lf && p[-1] == cr))) --p;
-    if (replacetext(offset(p), offset(curpos), nullptr, 0)) setcur(p);
+    if (replacetext(offset(p), offset(at), nullptr, 0)) setcur(onlineend ? p + 1 : p);
     selpos = curpos;
     draw();
 }

@@ -28,8 +28,7 @@ constexpr ctrbyte isnewline = 0x20;  // a LF
 
 // Joins the bytes of a two-byte character that arrive as two character
 // events: a first byte waits for its second, a byte below 0x80 drops a
-// waiting one, and the full-width space pair of the punctuation table is
-// dropped whole.
+// waiting one, and the pair A3 A0, which is no character, is dropped whole.
 struct characterpairer {
     unsigned char lead = 0;
     // The character b completes, into out: its length, 0 when there is none yet.
@@ -73,6 +72,11 @@ public:
     int curcol = 0;
     int curline = 0;
     bool selmode = false;
+    // The cell Up, Down, Page Up and Page Down keep while they follow one
+    // another, and where the last of them left the cursor; -1 when the next
+    // one starts from the cursor's own cell.
+    int keptcolumn = -1;
+    const unsigned char* keptat = nullptr;
 
     static constexpr int filenamesize = 500;
     // Lay the whole text out after every change instead of the lines around
@@ -100,6 +104,11 @@ public:
     void upone(bool up);
     void homeend(bool home);
     void pgupdn(bool up);
+    // The cell the character at p is drawn in, counted from its line's start.
+    int drawncolumn(const unsigned char* p) const;
+    // The character of a display line that is drawn over cell `column`, or the
+    // line's end when the line is shorter.
+    unsigned char* atdrawncolumn(int line, int column);
 
     // Editing and the clipboard.
     unsigned char* insertpoint();
@@ -177,6 +186,9 @@ private:
     }
     unsigned char* textend() const { return content + contlth; }
     int linelength(int line) const { return linestart[line + 1] - linestart[line]; }
+    int lineof(int at) const;
+    int verticalcolumn() const;
+    void keepcolumn(int column);
     unsigned char* endofcharacter(unsigned char* hi);
     bool replacetext(int from, int to, const unsigned char* src, int n);
     void movetail(int from, int to);

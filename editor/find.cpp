@@ -49,7 +49,7 @@ void editview::onfindcharacter(int a) {
 // character and cursor on its last. A match starts on a character boundary.
 bool editview::findnext() {
     const int n = int(pattern.size());
-    if (n == 0 || n > contlth) return false;
+    if (n == 0) return false;
     const int from = std::min(offset(curpos) + 1, contlth);
     auto matchesat = [&](int i) {
         return !(ctrbytes[i] & istail) && std::memcmp(content + i, pattern.data(), size_t(n)) == 0;

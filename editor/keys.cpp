@@ -73,10 +73,14 @@ bool editview::onkey(int key) {
         draw();
         break;
     case keyf3:
-        // Ending a selection puts the cursor back on the anchor; the screen
-        // shows it at the next redraw.
+        // Ending a selection puts the cursor back on the anchor as a move
+        // there would, and shows it.
         selmode = !selmode;
-        if (!selmode) curpos = selpos;
+        if (!selmode) {
+            extendsel = false;
+            setcur(selpos);
+            draw();
+        }
         break;
     case keyf4:
     case keycontrolc:

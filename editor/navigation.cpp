@@ -51,8 +51,7 @@ void editview::setcur(unsigned char* p) {
     } else {
         if (p < content) p = content;
         const int at = offset(p);
-        // The last line start at or before p; line starts only ever grow.
-        const int line = int(std::upper_bound(linestart, linestart + linenumber, at) - linestart) - 1;
+        const int line = lineof(at);
         curline = line;
         if (line - topline >= rownumber) topline = line - rownumber + 1;
         else if (line < topline) topline = line;
@@ -62,6 +61,57 @@ void editview::setcur(unsigned char* p) {
     }
     curpos = p;
     if (!extendsel) selpos = p;
+}
+
+// The display line holding offset at: the last line start at or before it
+// (line starts only ever grow).
+int editview::lineof(int at) const {
+    return std::max(int(std::upper_bound(linestart, linestart + linenumber, at) - linestart) - 1, 0);
+}
+
+namespace {
+
+// Cells a byte takes as the text is drawn: a TAB four, the CR of a line end
+// none, any other one (a two-byte character two).
+int cellsof(unsigned char b) { return b == tab ? 4 : b == cr ? 0 : 1; }
+
+}  // namespace
+
+int editview::drawncolumn(const unsigned char* p) const {
+    const int at = std::min(offset(p), contlth);
+    int column = 0;
+    for (int i = linestart[lineof(at)]; i < at; ++i) column += cellsof(content[i]);
+    return column;
+}
+
+unsigned char* editview::atdrawncolumn(int line, int column) {
+    line = std::max(std::min(line, linenumber - 1), 0);
+    const int start = linestart[line], n = linelength(line);
+    int x = 0;
+    for (int k = 0; k < n;) {
+        const int bytes = (ctrbytes[start + k] & ishead) && k + 1 < n ? 2 : 1;
+        const int cells = bytes == 2 ? 2 : cellsof(content[start + k]);
+        if (x + cells > column) return content + start + k;
+        x += cells;
+        k += bytes;
+    }
+    // Past the end: the end of the text on the last line, otherwise the
+    // line's last character (its LF at a line end).
+    if (line == linenumber - 1 || n == 0) return content + start + n;
+    unsigned char* last = content + start + n - 1;
+    if (ctrbytes[offset(last)] & istail) --last;
+    return last;
+}
+
+// Up, Down, Page Up and Page Down one after another keep the cell the first
+// of them started from, also across lines too short to reach it.
+int editview::verticalcolumn() const {
+    return keptcolumn >= 0 && keptat == curpos ? keptcolumn : drawncolumn(curpos);
+}
+
+void editview::keepcolumn(int column) {
+    keptcolumn = column;
+    keptat = curpos;
 }
 
 // topline from a position in the scroll column.
@@ -115,16 +165,13 @@ void editview::rightone(bool right) {
     draw();
 }
 
+// The cursor goes to the character drawn over the kept cell of the line
+// above or below, or to that line's end; the view follows it.
 void editview::upone(bool up) {
-    if (up) {
-        if (curline <= 0) return;
-        setcur(curcol, curline - 1);
-        if (curline < topline) topline = curline;
-    } else {
-        if (curline >= linenumber - 1) return;
-        setcur(curcol, curline + 1);
-        if (curline >= topline + rownumber) topline = curline - rownumber + 1;
-    }
+    if (up ? curline <= 0 : curline >= linenumber - 1) return;
+    const int column = verticalcolumn();
+    setcur(atdrawncolumn(curline + (up ? -1 : 1), column));
+    keepcolumn(column);
     draw();
 }
 
@@ -138,18 +185,17 @@ void editview::homeend(bool home) {
     draw();
 }
 
-// A page up or down keeps the cursor's row on the screen.
+// A page up or down keeps the cursor's row on the screen and its cell.
 void editview::pgupdn(bool up) {
     const int row = curline - topline;
     if (up) {
-        const int t = std::max(topline - rownumber, 0);
-        topline = t;
-        setcur(curcol, t + row);
+        topline = std::max(topline - rownumber, 0);
     } else {
-        const int t = topline + rownumber;
-        if (t >= linenumber) return;
-        topline = t;
-        setcur(curcol, t + row);
+        if (topline + rownumber >= linenumber) return;
+        topline += rownumber;
     }
+    const int column = verticalcolumn();
+    setcur(atdrawncolumn(topline + row, column));
+    keepcolumn(column);
     draw();
 }

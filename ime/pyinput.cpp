@@ -17,7 +17,8 @@ namespace {
 
 // The full-width pair of every ASCII character from 32 to 126, two bytes
 // each and a closing zero: the GB2312 full-width form A3 (c + 0x80), except
-// for the marks that Chinese text writes with its own punctuation.
+// for the space, which becomes the ideographic space (A3 A0 is no
+// character), and the marks that Chinese text writes with its own punctuation.
 constexpr std::array<unsigned char, 191> makecdc() {
     std::array<unsigned char, 191> t{};
     for (int c = 32; c <= 126; ++c) {
@@ -26,6 +27,7 @@ constexpr std::array<unsigned char, 191> makecdc() {
     }
     struct own { char c; unsigned char lead, trail; };
     const own marks[] = {
+        {' ', 0xA1, 0xA1},   // the ideographic space
         {'"', 0xA1, 0xB0},   // “
         {'\'', 0xA1, 0xAE},  // ‘
         {'.', 0xA1, 0xA3},   // 。
@@ -206,7 +208,9 @@ bool pyinput::searchagain(int type, int b, int c, int d, int e) {
 }
 
 // With no code Backspace ends the composition and goes on to the editor;
-// otherwise it takes the last letter off and searches again.
+// otherwise it takes the last letter off and searches again. Taking off the
+// last letter ends the composition: no candidate of the erased code stays
+// to be chosen, and the next key goes to the text.
 bool pyinput::backspace(int type, int a, int b, int c, int d, int e) {
     const int n = codelength();
     if (n == 0) {
@@ -214,6 +218,10 @@ bool pyinput::backspace(int type, int a, int b, int c, int d, int e) {
         return passon(type, a, b, c, d, e);
     }
     code[n - 1] = 0;
+    if (n == 1) {
+        endcomposition();
+        return true;
+    }
     return searchagain(type, b, c, d, e);
 }
 
@@ -234,11 +242,15 @@ bool pyinput::keymouse(int type, int a, int b, int c, int d, int e) {
         return offer(type, a, b, c, d, e);
     }
     if (type == eventkeydown && a == keyshift && b == rightshiftscancode) {
+        const bool composing = digiselview::waitsel || codelength() > 0;
         if (d < 0)
             nextmode();
         else
             switchwidth();
-        draw();
+        // A code being typed is given up, so that no later digit chooses
+        // one of its candidates in the other mode; that draws the bar too.
+        if (composing) endcomposition();
+        else draw();
         return true;
     }
     if (type != eventchar) return offer(type, a, b, c, d, e);

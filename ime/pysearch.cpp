@@ -191,7 +191,7 @@ void pyinput::frequentfrom(int start) {
 }
 
 // A new page starts its suggestions from the first; going on without a new
-// page (the code emptied by Backspace) shows the next or the previous four.
+// page shows the next or the previous four.
 void pyinput::search1(bool forward) {
     if (frequentphrases) {
         if (chipos < 0) chipos = 0;

@@ -115,6 +115,15 @@ constexpr unsigned short ideographicspace = 0xA1A1;  // the usual paragraph inde
 // above, so a lone lead byte before the terminating zero is not one.
 bool istwobyte(unsigned short code) { return (code & 0x80) && (code & 0x8000); }
 
+// A hanzi of GBK (code: lead byte low): the GB2312 hanzi and the two areas GBK
+// added. Such a character is never meant to be blank, whatever its glyph.
+bool isgbkhanzi(unsigned short code) {
+    const int lead = code & 0xFF, trail = code >> 8;
+    if (lead >= 0xB0 && lead <= 0xF7 && trail >= 0xA1 && trail <= 0xFE) return true;
+    if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return false;
+    return (lead >= 0x81 && lead <= 0xA0) || (lead >= 0xAA && lead <= 0xFE && trail <= 0xA0);
+}
+
 }  // namespace
 
 // A two-byte character that the font lacks is shown as a thin rectangle inset
@@ -203,6 +212,12 @@ void myview::drawfont(int x, int y, const char* s, int w, int h) {
     const unsigned char* glyph = glyphindex::find(code);
     if (!glyph) {
         if (istwobyte(code) && code != ideographicspace) drawnoglyph(x, y, w, h);
+        return;
+    }
+    // An empty glyph (a lone end-of-glyph point) is blank on purpose, except
+    // for a hanzi, whose glyph the font simply lacks.
+    if (endsglyph(glyph) && isgbkhanzi(code)) {
+        drawnoglyph(x, y, w, h);
         return;
     }
     const mycolor saved = pmymap->pencolor;

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -155,6 +157,29 @@ TEST(foundation, unknownkeysandnulchangenothing) {
   ASSERT_TRUE(r.error.empty()) << r.error;
   EXPECT_EQ(r.frames, s.expected() + 1);
   EXPECT_EQ(r.status, 0);
+}
+
+// In Chinese and in English mode, a modified arrow moves as the plain one
+// and mouse reports are read whole without a key (no frame); a sequence
+// split across two writes is one key. The text gets only what was typed.
+TEST(foundation, escapesequencesarereadwhole) {
+  zhe2e::options o;
+  o.files["aaaaa.txt"] = "ab";
+  session s(o);
+  ASSERT_TRUE(s.start()) << s.error();
+  for (const std::string& mode : {std::string(), keys::F1}) {
+    if (!mode.empty()) {
+      ASSERT_TRUE(s.key(mode)) << s.error();
+    }
+    ASSERT_TRUE(s.send("\x1b[M !!\x1b[<0;3;9M")) << s.error();
+    ASSERT_TRUE(s.keys({"\x1b[1;5C", "1"})) << s.error();  // Ctrl-Right
+  }
+  ASSERT_TRUE(s.send("\x1b[1;5")) << s.error();
+  std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  ASSERT_TRUE(s.keys({"D", "2", keys::F8})) << s.error();  // the rest of Ctrl-Left
+  result r = s.finish();
+  ASSERT_TRUE(r.error.empty()) << r.error;
+  EXPECT_EQ(r.files["aaaaa.txt"], "a\xA3\xB1" "b21");  // a１b21
 }
 
 // Keys that arrive together are taken one per poll, each with its own frame;

@@ -66,8 +66,8 @@ TEST(inputmethodsave, typedtextissaved) {
         {"", "guo" + std::string(1, char('0' + at / 2)), "\xB9\xFA"},
         {keys::F2, wubi.first, wubi.second},  // a single entry needs no digit
         {keys::F1, "Hello, world. \"ok\"", "Hello, world. \"ok\""},
-        // 中，“中”。 with the space after the comma not inserted at full width.
-        {"", "zhong , \"zhong \".", "\xD6\xD0\xA3\xAC\xA1\xB0\xD6\xD0\xA1\xB1\xA1\xA3"},
+        // 中，　“中”。: the space after the comma is the ideographic space.
+        {"", "zhong , \"zhong \".", "\xD6\xD0\xA3\xAC\xA1\xA1\xA1\xB0\xD6\xD0\xA1\xB1\xA1\xA3"},
     };
     for (const auto& c : cases) EXPECT_EQ(typesave(c.mode, c.typed), c.saved) << c.typed;
 }

@@ -1,3 +1,4 @@
+#include <cstring>
 #include <random>
 
 #include "clipboard/clipbd.h"
@@ -66,7 +67,12 @@ TEST_F(editing, operationsonsmalltexts) {
         {"bcd", 3, "\x7f", "bcd", 3},
         {zhong + "a\r\nb", 5, "\b", zhong + "ab", 3},     // Backspace at a line start takes the CR LF
         {zhong + "ab", 2, "\b", "ab", 0},
-        {zhong + "\r\nb", 3, "\b", zhong + "\nb", -1},    // on a line end it takes the CR
+        // On a line end: the line's last character, or on an empty line the
+        // line end before it; at the start of the text nothing.
+        {"abc\r\ndef\r\n", 4, "\b", "ab\r\ndef\r\n", 3},
+        {zhong + "\r\nb", 3, "\b", "\r\nb", 1},
+        {"abc\r\n\r\ndef", 6, "\b", "abc\r\ndef", 4},
+        {"\r\nb", 1, "\b", "\r\nb", 1},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(testing::PrintToString(r.start) + " at " + std::to_string(r.at) + testing::PrintToString(r.actions));
@@ -81,23 +87,26 @@ TEST_F(editing, operationsonsmalltexts) {
     }
 }
 
-// A bare LF (left by Backspace on a line end) never takes the byte before it along.
+// A bare LF (no editing makes one) never takes the byte before it along.
 TEST_F(editing, barelinefeedsgoalone) {
-    load(zhong + "\r\nb");
-    at(3);
-    type("\b");
+    const auto raw = [&](const std::string& t) {
+        std::memcpy(ed.content, t.data(), t.size());
+        ed.contlth = int(t.size());
+        ed.setpara();
+    };
+    raw(zhong + "\nb");
     at(3);
     type("\b");
     EXPECT_EQ(text(), zhong + "b");
-    load("a\r\nb");
-    at(2);
+    raw("a\nb");
+    at(1);
     type("\b");
+    EXPECT_EQ(text(), "\nb") << "Backspace on a bare LF takes the character before it";
+    raw("a\nb");
     at(0);
     key(keydelete);
     EXPECT_EQ(text(), "\nb") << "Delete before a bare LF keeps the line break";
-    load(zhong + "\r\nb");
-    at(3);
-    type("\b");
+    raw(zhong + "\nb");
     select(2, 3);
     key(keyf6);
     EXPECT_EQ(text(), zhong);

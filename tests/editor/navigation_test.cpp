@@ -39,6 +39,12 @@ TEST_F(navigation, keysstepovercharactersandlineends) {
         {"ab\r\ncd", 4, {keyend}, 6},
         {"ab\r\ncd", 6, {keyhome}, 4},
         {"ab\r\n", 4, {keyend}, 4},
+        // Up and Down keep the cell as drawn (a TAB takes four), also across
+        // shorter lines, until another key moves the cursor.
+        {"\tabcdefgh\r\n\tabcdefgh", 0, {keydown, keyright, keyup}, 1},
+        {"abcdef\r\nab\r\nabcdef", 5, {keydown, keydown}, 17},
+        {"abcdef\r\nab\r\nabcdef", 5, {keydown, keyleft, keydown}, 13},
+        {"abcdefghij\r\nabc\tx", 7, {keydown}, 16},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(testing::PrintToString(r.text) + " from " + std::to_string(r.from));
@@ -69,6 +75,27 @@ TEST_F(navigation, pageskeepthecursorrowandscrollingfollowsit) {
     EXPECT_EQ(ed.topline, 0);
     ed.settop(ed.high() - 5);
     EXPECT_EQ(ed.topline, ed.linenumber - rows / 2);
+}
+
+// F3 that ends a selection puts the cursor on the anchor, as a move there
+// would (line, column as drawn, scrolling), and shows it.
+TEST_F(navigation, f3endingaselectionmovesthecursortotheanchor) {
+    std::string t;
+    for (int i = 0; i < 60; ++i) t += "\tline\r\n";
+    load(t);
+    at(2);
+    key(keyf3);
+    for (int i = 0; i < ed.rownumber + 5; ++i) key(keydown);
+    win.bmp.clear(mycolor(0, 0, 0));
+    key(keyf3);
+    EXPECT_EQ(win.bmp.getpixel(ed.left + 2 * ed.cellwidth, ed.top + 3), mycolor(255, 255, 255)) << "redrawn";
+    EXPECT_EQ(cursor(), 2);
+    EXPECT_EQ(anchor(), 2);
+    EXPECT_EQ(ed.curline, 0);
+    EXPECT_EQ(ed.curcol, 5);
+    EXPECT_EQ(ed.topline, 0);
+    key(keydown);
+    EXPECT_EQ(cursor(), 9);
 }
 
 TEST_F(navigation, clicksoncellsplacethecursor) {

@@ -99,6 +99,20 @@ TEST_F(undofind, findselectsthenextmatchandwraps) {
     key(keyright);
     EXPECT_FALSE(ed.findprompt());
     EXPECT_EQ(cursor(), before + 1);
+    // A pattern longer than the text is a miss like any other.
+    const std::string longer(size_t(ed.contlth) + 1, 'z');
+    key(keycontrolf);
+    type("\b\b\b" + longer);
+    key(keyenter);
+    const auto status = [&] {
+        std::vector<uint32_t> pixels;
+        for (int y = bar.top; y <= bar.bottom; ++y)
+            for (int x = bar.left; x < bar.right; ++x) pixels.push_back(win.bmp.getpixel(x, y).value());
+        return pixels;
+    };
+    const std::vector<uint32_t> shown = status();
+    dispmsg(("\xD5\xD2\xB2\xBB\xB5\xBD\xA3\xBA" + longer).c_str());  // 找不到：
+    EXPECT_EQ(status(), shown);
 }
 
 // The D6 that is the second byte of B0 D6 is no match for 中 (D6 D0).

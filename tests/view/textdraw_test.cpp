@@ -156,14 +156,16 @@ TEST_F(texttest, twobytecharacterwithoutglyphdrawsamark) {
         int x, y, w, h;
         points expected;
     } cases[] = {{10, 5, 24, 0, outline(13, 8, 30, 25)}, {0, 0, 40, 20, outline(5, 2, 34, 17)}};
-    for (const auto& c : cases) {
-        wipe();
-        bitmap.pencolor = blue;
-        view.drawfont(c.x, c.y, "\xB0\xA2", c.w, c.h);  // 阿, not in the test font
-        EXPECT_EQ(pixelsof(bitmap, blue), c.expected) << c.w << "x" << c.h;
-        EXPECT_TRUE(red().empty());
-        EXPECT_EQ(bitmap.pencolor, blue);
-    }
+    font.glyph(0xA0F8, {}).install(bitmap);  // a hanzi whose glyph is empty
+    for (const auto& c : cases)
+        for (const char* hanzi : {"\xB0\xA2", "\xF8\xA0"}) {  // 阿 is not in the font
+            wipe();
+            bitmap.pencolor = blue;
+            view.drawfont(c.x, c.y, hanzi, c.w, c.h);
+            EXPECT_EQ(pixelsof(bitmap, blue), c.expected) << c.w << "x" << c.h;
+            EXPECT_TRUE(red().empty());
+            EXPECT_EQ(bitmap.pencolor, blue);
+        }
     // It advances like any two-byte character.
     wipe();
     bitmap.pencolor = mycolor(0, 0, 0);
