@@ -160,10 +160,11 @@ TEST(editor, clipboardfilethatisalinkisneitherreadnorwritten) {
     EXPECT_EQ(r.files["c.txt"], "copy me");
 }
 
-TEST(editor, utf8fileeditedandsavedstaysutf8) {
-    result r = run(with({"u.txt"}, {{"u.txt", "\xE4\xB8\xAD\xE6\x96\x87\n"}}), {english, keys::End, "!", keys::F8});
+TEST(editor, utf8filewithlfeditedandsavedstaysboth) {
+    result r = run(with({"u.txt"}, {{"u.txt", "\xE4\xB8\xAD\xE6\x96\x87\n"}}),
+                   {english, keys::End, "!", keys::Enter, keys::F8});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.files["u.txt"], "\xE4\xB8\xAD\xE6\x96\x87!\r\n");
+    EXPECT_EQ(r.files["u.txt"], "\xE4\xB8\xAD\xE6\x96\x87!\n\n");
 }
 
 TEST(editor, helpandversionprintandleavetheterminalalone) {
