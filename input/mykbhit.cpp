@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "input/wayout.h"
@@ -51,6 +52,8 @@ int64_t mykbhit::kbhit() {
         new_settings.c_cc[VMIN] = 1;
         tcsetattr(0, TCSANOW, &new_settings);
         if (got > 0) klen += int(got);
+        // The terminal is gone (its other side closed): as when it hangs up.
+        if (got < 0 && errno == EIO) wayout::noteendsignal(SIGHUP);
     }
     if (klen == 0) return 0;
 

@@ -7,6 +7,7 @@
 #include <signal.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -166,7 +167,7 @@ TEST(consoles, framebuffervariablenamesthedevice) {
 // it (which first keep the unsaved text), the fatal ones, and a path the
 // editor cannot open (status 11).
 TEST(consoles, consolerestoredoneverywayout) {
-    for (int sig : {0, SIGTERM, SIGHUP, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, -1}) {
+    for (int sig : {0, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, -1}) {
         SCOPED_TRACE(sig);
         zhe2e::options o;
         o.console = "active";
@@ -185,15 +186,19 @@ TEST(consoles, consolerestoredoneverywayout) {
         ASSERT_TRUE(r.error.empty()) << r.error;
         if (sig == 0 || sig == -1) {
             EXPECT_EQ(r.status, sig == 0 ? 0 : 11);
-        } else if (!sanitized || sig == SIGTERM || sig == SIGHUP || sig == SIGABRT || sig == SIGILL) {
+        } else if (!sanitized || sig == SIGTERM || sig == SIGHUP || sig == SIGQUIT || sig == SIGABRT || sig == SIGILL) {
             // (A sanitizer reports the faults it watches and exits instead.)
             EXPECT_TRUE(r.signaled);
             EXPECT_EQ(r.signal, sig);
         } else {
             EXPECT_TRUE(r.signaled || (r.exited && r.status != 0));
         }
-        if (sig == SIGTERM || sig == SIGHUP) {
+        if (sig == SIGTERM || sig == SIGHUP || sig == SIGQUIT) {
             EXPECT_EQ(r.files["h.txt.save"], "x");
+            EXPECT_NE(r.output.find(std::string("zhedit: ended by SIG") + sigabbrev_np(sig) +
+                                    "; the unsaved text is in " + s.workdir() + "/h.txt.save"),
+                      std::string::npos)
+                << r.output;
         }
         EXPECT_EQ(r.console.kdmode, KD_TEXT);
         EXPECT_EQ(r.console.vtmode, VT_AUTO);
