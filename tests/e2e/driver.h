@@ -90,6 +90,7 @@ struct options {
   std::map<std::string, std::string> files;   // written into the working directory first
   std::optional<std::string> clipboard;       // contents of the clipboard file at start
   std::optional<std::string> clipboardlink;   // or: the clipboard file is a symbolic link to this file of "work/"
+  std::string clipfile;                       // the clipboard file instead of the session's own (shared by sessions)
   std::map<std::string, std::string> env;     // extra environment for the program
   // The device's format (vfbformat.h); zero or empty means the default.
   int bitsperpixel = 32;
