@@ -285,6 +285,8 @@ TEST(editor, tworunsatoncesharethelatestcopy) {
         EXPECT_TRUE(before.st_ino == after.st_ino && before.st_size == after.st_size &&
                     before.st_ctim.tv_sec == after.st_ctim.tv_sec && before.st_ctim.tv_nsec == after.st_ctim.tv_nsec);
     }
+    for (const auto& e : std::filesystem::directory_iterator("/tmp"))
+        EXPECT_NE(e.path().filename().string().rfind(".clip.txt.", 0), 0u) << e.path();
 }
 
 }  // namespace
