@@ -1,16 +1,20 @@
 // zhedit: a full-screen Chinese and English text editor for the Linux console.
 // Start-up builds the screen objects, the loop turns each key read from the
 // terminal into one event and shows the bitmap after it, F7 or F8 end it.
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "app/amybitmapwin.h"
 #include "app/commandline.h"
 #include "app/startup.h"
 #include "clipboard/clipbd.h"
 #include "editor/editview.h"
+#include "input/keyvalues.h"
 #include "input/myconsole.h"
 #include "input/mykbhit.h"
 #include "input/wayout.h"
@@ -29,6 +33,32 @@ void deliver(amybitmapwin* win, int64_t code) {
     else
         win->OnChar(unsigned(code), 0, 0);
     win->draw();
+}
+
+std::string signalname(int sig) {
+    if (const char* abbreviation = sigabbrev_np(sig)) return std::string("SIG") + abbreviation;
+    if (sig >= SIGRTMIN && sig <= SIGRTMAX) return "SIGRTMIN+" + std::to_string(sig - SIGRTMIN);
+    return "signal " + std::to_string(sig);
+}
+
+// Unsaved text goes to the recovery file; the line that tells the user where
+// (in ASCII, which every console shows), or why it could not.
+std::string keepunsaved(editview* editor, const std::string& what) {
+    const saveoutcome kept = editor->writerecovery();
+    if (kept.ok) return "zhedit: " + what + "; the unsaved text is in " + absolutepath(editor->recoverypath()) + "\n";
+    return "zhedit: " + what + "; the unsaved text could not be kept: " + std::strerror(kept.error) + "\n";
+}
+
+std::string endsignalline(editview* editor, int sig) {
+    const std::string what = "ended by " + signalname(sig);
+    return editor->ischanged() ? keepunsaved(editor, what) : "zhedit: " + what + "\n";
+}
+
+// F7 leaves without saving, on purpose; after a save of the file failed the
+// text goes to the recovery file first.
+std::string leavingline(editview* editor) {
+    if (!editor->savefailed || !editor->ischanged()) return "";
+    return keepunsaved(editor, std::string(editor->filename) + " was not saved");
 }
 
 }  // namespace
@@ -61,6 +91,7 @@ int main(int argc, char** argv) {
     myconsole::take();
     showfirstscreen(mymapwin);
 
+    std::string farewell;  // said on standard error once the terminal is back
     for (;;) {
         usleep(1000);
         if (myconsole::poll()) mymapwin->draw();  // back on show: the whole frame again
@@ -70,14 +101,21 @@ int main(int argc, char** argv) {
             if (editor->save()) break;
             mymapwin->draw();  // not saved: the text stays, and the message shows why
         }
-        if (code == keycodef7) break;
-        if (const int sig = wayout::pendingendsignal()) {
-            if (editor->ischanged()) editor->saverecovery();
-            wayout::endbysignal(sig);
+        // Ctrl-S arrives as its own byte. Only a save key straight after the
+        // warning writes over a file changed on disk.
+        if (code != 0 && code != keycodef8 && code != keycontrols) editor->forgetoverwrite();
+        if (code == keycodef7) {
+            farewell = leavingline(editor);
+            break;
         }
+        if (const int sig = wayout::pendingendsignal()) wayout::endbysignal(sig, endsignalline(editor, sig).c_str());
     }
 
     mymapwin->dodraw();
     mymapwin->bmp.savetobmp("aaaaa.bmp");  // a picture that cannot be written changes nothing
+    if (!farewell.empty()) {
+        wayout::restoreterminal();  // (the key reader puts it back once more as it goes)
+        std::fputs(farewell.c_str(), stderr);
+    }
     return exitstatus::normal;
 }

@@ -10,17 +10,26 @@
 #include "storage/savefile.h"
 
 // The file lives in a directory every user can write to, so it is only used
-// when it is what this process expects: opened without following a symbolic
-// link (a planted link could point at any file of the user), a plain file
-// with no other names, owned by this user. Anything else is neither read nor
-// rewritten. Opening never blocks, so a FIFO put in its place cannot hang
-// the start.
+// when it is what this process expects: not a symbolic link (a planted link
+// could point at any file of the user), a plain file with no other names,
+// owned by this user. Anything else is neither read nor replaced. Opening
+// never blocks, so a FIFO put in its place cannot hang the start. A copy
+// replaces the file whole, through a new file in the same directory renamed
+// over it: another run reading it meanwhile gets the old copy or the new,
+// and in the sticky /tmp a rename over another user's file fails.
 
 namespace {
 
-bool isownplainfile(int fd, struct stat& st) {
-    if (fstat(fd, &st) != 0) return false;
+bool isownplainfile(const struct stat& st) {
     return S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == geteuid();
+}
+
+// Why a file that is there is not this process's to replace.
+int notownreason(const struct stat& st) {
+    if (S_ISLNK(st.st_mode)) return ELOOP;
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    if (!S_ISREG(st.st_mode)) return EINVAL;
+    return st.st_nlink > 1 ? EMLINK : EPERM;
 }
 
 // Reads up to n bytes; the count read, or -1 on an error.
@@ -47,21 +56,20 @@ clipbd::clipbd(const char* path) : clipbuf(new unsigned char[capacity]) {
     load();
 }
 
-clipbd::~clipbd() {
-    store();
-    delete[] clipbuf;
-}
+clipbd::~clipbd() { delete[] clipbuf; }
 
+// A file that is not this process's own, or larger than the store, leaves
+// what the store holds as it is.
 void clipbd::load() {
     const int fd = open(filepath, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        // Only a missing file is made at exit; one that is there but cannot
-        // be opened is left alone unless something is copied.
-        writeatexit = errno == ENOENT;
+    if (fd < 0) return;
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
+        close(fd);
         return;
     }
-    struct stat st;
-    if (!isownplainfile(fd, st) || static_cast<unsigned long long>(st.st_size) > capacity) {
+    seen = identityof(st);
+    if (!isownplainfile(st) || static_cast<unsigned long long>(st.st_size) > capacity) {
         close(fd);
         return;
     }
@@ -71,25 +79,22 @@ void clipbd::load() {
     const bool complete =
         got >= 0 && (static_cast<unsigned long long>(got) < capacity || readupto(fd, &probe, 1) == 0);
     close(fd);
-    if (!complete) return;
-    cliplen = static_cast<unsigned long long>(got);
-    writeatexit = true;
+    cliplen = complete ? static_cast<unsigned long long>(got) : 0;
 }
 
 void clipbd::store() {
-    if (!writeatexit || filepath[0] == '\0') return;
-    // No O_TRUNC: the file is emptied only once it is known to be ours.
-    const int fd = open(filepath, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0) return;
+    writeerror = 0;
+    if (filepath[0] == '\0') return;
     struct stat st;
-    if (isownplainfile(fd, st)) {
-        if ((st.st_mode & 077) != 0) fchmod(fd, 0600);
-        // A fileio of its own: this runs at exit, perhaps after the shared
-        // one is gone.
-        fileio io;
-        if (ftruncate(fd, 0) == 0) writeall(fd, clipbuf, size_t(cliplen), io);
+    if (lstat(filepath, &st) == 0 && !isownplainfile(st)) {
+        writeerror = notownreason(st);
+        return;
     }
-    close(fd);
+    const saveoutcome outcome = replacewholefile(filepath, clipbuf, size_t(cliplen), 0600);
+    if (outcome.ok)
+        seen = outcome.identity;
+    else
+        writeerror = outcome.error;
 }
 
 bool clipbd::setdata(const unsigned char* src, unsigned long n) {
@@ -97,16 +102,18 @@ bool clipbd::setdata(const unsigned char* src, unsigned long n) {
     // memmove: a caller may hand back bytes it got from getdata.
     if (n != 0) std::memmove(clipbuf, src, n);
     cliplen = n;
-    writeatexit = true;
+    store();
     return true;
 }
 
 unsigned char* clipbd::getdata(unsigned long& n) {
+    struct stat st;
+    // Whatever is at the path now, a link included: load refuses what is not ours.
+    if (filepath[0] != '\0' && lstat(filepath, &st) == 0 && identityof(st) != seen) load();
     n = static_cast<unsigned long>(cliplen);
     return clipbuf;
 }
 
-// Forgetting the path keeps a later setdata from bringing the write back.
 void clipbd::skipexitwrite() { filepath[0] = '\0'; }
 
 unsigned char* getclipdata(unsigned long& n) { return clipboard.getdata(n); }

@@ -1,7 +1,10 @@
 // The clipboard store: one byte buffer holding the last copied or cut text,
-// loaded from its file when the program starts and written back at normal exit,
-// so that copied text survives between runs.
+// written to its file at each copy or cut and read from it again when another
+// run has changed it, so that copied text survives between runs and every
+// run pastes the latest copy of any run.
 #pragma once
+
+#include "storage/savefile.h"
 
 class clipbd {
 public:
@@ -10,27 +13,32 @@ public:
 
     unsigned char* clipbuf;          // capacity bytes, owned
     unsigned long long cliplen = 0;  // valid bytes at the start of clipbuf
+    int writeerror = 0;              // errno of the last copy's failed file write; 0 when written
 
     // Loads the file at path; nullptr keeps the store in memory only, with no
     // file read or written.
     explicit clipbd(const char* path = "//tmp//clip.txt");
-    // Writes the file, unless skipexitwrite was called or the file is not
-    // one this process may rewrite (see clipbd.cpp).
     ~clipbd();
     clipbd(const clipbd&) = delete;
     clipbd& operator=(const clipbd&) = delete;
 
-    // Copies n bytes from src (which may lie inside clipbuf). More than
-    // capacity bytes, or no bytes to copy from, leave the store unchanged.
+    // Copies n bytes from src (which may lie inside clipbuf) and writes them
+    // to the file, unless it is not one this process may replace (see
+    // clipbd.cpp). More than capacity bytes, or no bytes to copy from, leave
+    // the store unchanged (false). The bytes are held even when the file
+    // could not be written: writeerror says why.
     bool setdata(const unsigned char* src, unsigned long n);
-    // The store keeps ownership; the bytes are valid until the next setdata.
+    // The store keeps ownership; the bytes are valid until the next setdata
+    // or getdata. They are read from the file again first when it changed
+    // since this run last read or wrote it.
     unsigned char* getdata(unsigned long& n);
-    // Leaves the file as it was at exit (runs that only print help).
+    // Leaves the file alone from here on (runs that only print help).
     void skipexitwrite();
+    const char* path() const { return filepath; }
 
 private:
     char filepath[pathsize] = {};  // empty: memory only
-    bool writeatexit = false;      // the file may be rewritten at exit
+    fileidentity seen;             // the file as this run last read or wrote it
 
     void load();
     void store();

@@ -2,6 +2,7 @@
 // cut and paste through the clipboard store. Every change goes through
 // replacetext, which refuses what the buffers cannot hold.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "clipboard/clipbd.h"
@@ -186,6 +187,12 @@ bool editview::copyselection(unsigned char*& s, unsigned char*& e) {
     if (!t || !mycopy(t, std::strlen(reinterpret_cast<const char*>(t)) + 1)) {
         shownote(copytoolargemessage);
         return false;
+    }
+    if (clipboard.writeerror != 0) {  // held for this run all the same; 剪贴板文件%s写入失败：%s
+        std::snprintf(publicbuffer, publicbuffersize,
+                      "\xBC\xF4\xCC\xF9\xB0\xE5\xCE\xC4\xBC\xFE%s\xD0\xB4\xC8\xEB\xCA\xA7\xB0\xDC\xA3\xBA%s",
+                      clipboard.path(), std::strerror(clipboard.writeerror));
+        shownote(publicbuffer);
     }
     return true;
 }

@@ -11,6 +11,7 @@
 
 #include "editor/edithistory.h"
 #include "editor/openforloading.h"
+#include "editor/lineends.h"
 #include "editor/textcodec.h"
 #include "storage/recoveryfile.h"
 #include "storage/savefile.h"
@@ -141,10 +142,19 @@ public:
     // Loads n bytes as if read from a file (tests, tools).
     void loadtext(const unsigned char* bytes, size_t n);
     bool save();
-    saveoutcome savefile(const char* path);
+    // Writes the text over path, which must be the file expected there.
+    saveoutcome savefile(const char* path, const fileidentity& expected);
     bool ischanged() const;
-    // The text goes to the recovery file; true when it was written.
+    // The text goes to the recovery file, which counts as its save; true
+    // when it was written (a text that is not written back to its file).
     bool saverecovery();
+    // The text goes to the recovery file and stays unsaved (a failed save,
+    // the program ending with unsaved changes).
+    saveoutcome writerecovery();
+    const char* recoverypath() const { return recovery.path(); }
+    // A key other than F8 or Ctrl-S came: overwriting a file changed on disk
+    // needs the warning again.
+    void forgetoverwrite() { overwriteasked = false; }
 
     // Keys and the pointer.
     bool keymouse(int type, int a, int b, int c, int d, int e) override;
@@ -169,6 +179,11 @@ public:
     bool utf8bom = false;    // with a byte-order mark to put back
     bool newfile = false;    // the file did not exist at loading and has not been saved since
     fileio* io = &systemfileio();  // the system calls saves make (tests put failures here)
+    // The file as it was loaded or last saved ("missing" when there was
+    // none): a save finds it so or warns that another program changed it.
+    fileidentity diskidentity;
+    lineendform lineends = lineendform::crlf;  // the line ends the file gets back
+    bool savefailed = false;  // a save of the file failed since the last that worked
     // Drops a first byte of a two-byte character still waiting for its second.
     void forgetpendingbyte() { typing.lead = 0; }
 
@@ -207,6 +222,8 @@ private:
     void saynotloadedwhole();
     void marksaved();
     std::string filebytes(textcodec::conversion& c) const;
+    void keepafterfailedsave(const saveoutcome& outcome);
+    int formatfailure(char* to, size_t size, const saveoutcome& outcome) const;
 
     // Keys, the pointer, undo and find.
     bool onkey(int key);
@@ -233,6 +250,8 @@ private:
     long unwritableline = 0;      // file line of the first character a save could not convert
     long savedbytes = 0;          // bytes the last save wrote
     recoveryfile recovery;
+    bool overwriteasked = false;  // warned that the file changed on disk; the next F8 or Ctrl-S overwrites
+    fileidentity warnedidentity;  // the file as it was at that warning
     bool findopen = false;
     characterpairer typing;       // the character being typed, when only its first byte has come
     std::string pattern;          // what Find looks for, whole characters

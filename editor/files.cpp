@@ -32,6 +32,12 @@ ssize_t readsome(int fd, unsigned char* to, size_t n) {
     return got;
 }
 
+// The loaded file as it is on disk, the one a save expects to find there.
+fileidentity identityofdescriptor(int fd) {
+    struct stat st;
+    return fstat(fd, &st) == 0 ? identityof(st) : fileidentity();
+}
+
 // A reader (like read(2)) of bytes in memory, for loading from them.
 auto memoryreader(const unsigned char* bytes, size_t n, size_t& at) {
     return [bytes, n, &at](unsigned char* to, size_t want) {
@@ -53,8 +59,13 @@ openoutcome editview::readfile(const char* path, loadcalls& calls) {
     const openoutcome opened = openforloading(path, fd, calls);
     if (!opened.ok) return opened;
     std::strcpy(filename, path);
+    savefailed = overwriteasked = false;
     newfile = opened.isnew;
     if (newfile) {
+        // Nothing on disk yet: a file that appears before the first save is
+        // another program's, and a new file gets CR LF line ends.
+        diskidentity = fileidentity();
+        lineends = lineendform::crlf;
         loadfrom([](unsigned char*, size_t) { return ssize_t(0); });
         std::snprintf(publicbuffer, publicbuffersize, newfilemessage, filename);
         shownote(publicbuffer);
@@ -62,7 +73,14 @@ openoutcome editview::readfile(const char* path, loadcalls& calls) {
     }
     std::snprintf(publicbuffer, publicbuffersize, "open file %s", filename);
     dispmsg(publicbuffer);
-    loadfrom([fd](unsigned char* to, size_t n) { return readsome(fd, to, n); });
+    lineendcount ends;
+    loadfrom([fd, &ends](unsigned char* to, size_t n) {
+        const ssize_t got = readsome(fd, to, n);
+        if (got > 0) ends.feed(to, size_t(got));
+        return got;
+    });
+    lineends = ends.form();
+    diskidentity = identityofdescriptor(fd);
     close(fd);
     return opened;
 }
@@ -243,26 +261,33 @@ bool editview::ischanged() const {
 
 // The bytes a file of this text holds: the text itself, or for a UTF-8 file
 // its UTF-8 form (with the byte-order mark it had), each GBK pair converted on
-// its own; a pair without a UTF-8 form becomes U+FFFD and is counted.
+// its own; a pair without a UTF-8 form becomes U+FFFD and is counted. Line
+// ends are the file's own (LF for a file that had them).
 std::string editview::filebytes(textcodec::conversion& c) const {
     c = textcodec::conversion();
-    if (!utf8file) return std::string(reinterpret_cast<const char*>(content), size_t(contlth));
     std::string out;
-    c = textcodec::gbktoutf8(content, size_t(contlth), utf8bom, out);
+    if (utf8file)
+        c = textcodec::gbktoutf8(content, size_t(contlth), utf8bom, out);
+    else
+        out.assign(reinterpret_cast<const char*>(content), size_t(contlth));
+    applylineends(out, lineends);
     return out;
 }
 
 // Writes the text over path; a UTF-8 file is not written when a character has
 // no UTF-8 form (the original would lose it).
-saveoutcome editview::savefile(const char* path) {
+saveoutcome editview::savefile(const char* path, const fileidentity& expected) {
     textcodec::conversion c;
     const std::string bytes = filebytes(c);
     if (c.replaced > 0) {
         unwritableline = c.firstline;
-        return {false, EILSEQ, "convert", false};
+        saveoutcome refused;
+        refused.error = EILSEQ;
+        refused.step = "convert";
+        return refused;
     }
     savedbytes = long(bytes.size());
-    return writewholefile(path, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), *io);
+    return writewholefile(path, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), expected, *io);
 }
 
 void editview::marksaved() {
@@ -285,21 +310,17 @@ bool editview::save() {
         saverecovery();
         return false;
     }
-    const saveoutcome outcome = savefile(filename);
+    // Straight after the warning that the file changed on disk, the file as
+    // it was then is written over; otherwise only the file as last seen.
+    const fileidentity expected = overwriteasked ? warnedidentity : diskidentity;
+    overwriteasked = false;
+    const saveoutcome outcome = savefile(filename, expected);
     if (!outcome.ok) {
-        if (outcome.error == EILSEQ)  // 文件第%ld行有不能写成UTF-8的字符，未保存
-            std::snprintf(publicbuffer, publicbuffersize,
-                          "\xCE\xC4\xBC\xFE\xB5\xDA%ld\xD0\xD0\xD3\xD0\xB2\xBB\xC4\xDC\xD0\xB4\xB3\xC9UTF-8"
-                          "\xB5\xC4\xD7\xD6\xB7\xFB\xA3\xAC\xCE\xB4\xB1\xA3\xB4\xE6",
-                          unwritableline);
-        else  // 文件%s保存失败：%s
-            std::snprintf(publicbuffer, publicbuffersize,
-                          "\xCE\xC4\xBC\xFE%s\xB1\xA3\xB4\xE6\xCA\xA7\xB0\xDC\xA3\xBA%s", filename,
-                          std::strerror(outcome.error));
-        shownote(publicbuffer);
-        dispstate();
+        keepafterfailedsave(outcome);
         return false;
     }
+    diskidentity = outcome.identity;
+    savefailed = false;
     marksaved();
     newfile = false;
     std::snprintf(publicbuffer, publicbuffersize,  // 文件%s已保存，共%ld字节
@@ -310,15 +331,72 @@ bool editview::save() {
     return true;
 }
 
+// The reason a save failed, after the recovery file's name (which a narrow
+// status line must not cut); the length written.
+int editview::formatfailure(char* to, size_t size, const saveoutcome& outcome) const {
+    if (std::strcmp(outcome.step, "changed") == 0)  // 文件已被其他程序修改，未保存，再按F8或Ctrl-S覆盖
+        return std::snprintf(to, size,
+                             "\xCE\xC4\xBC\xFE\xD2\xD1\xB1\xBB\xC6\xE4\xCB\xFB\xB3\xCC\xD0\xF2\xD0\xDE\xB8\xC4\xA3"
+                             "\xAC\xCE\xB4\xB1\xA3\xB4\xE6\xA3\xAC\xD4\xD9\xB0\xB4" "F8\xBB\xF2" "Ctrl-S\xB8\xB2\xB8\xC7");
+    if (outcome.error == EILSEQ)  // 文件第%ld行有不能写成UTF-8的字符，未保存
+        return std::snprintf(to, size,
+                             "\xCE\xC4\xBC\xFE\xB5\xDA%ld\xD0\xD0\xD3\xD0\xB2\xBB\xC4\xDC\xD0\xB4\xB3\xC9UTF-8"
+                             "\xB5\xC4\xD7\xD6\xB7\xFB\xA3\xAC\xCE\xB4\xB1\xA3\xB4\xE6",
+                             unwritableline);
+    if (std::strcmp(outcome.step, "kind") == 0)  // 文件%s不是普通文件，未保存
+        return std::snprintf(to, size,
+                             "\xCE\xC4\xBC\xFE%s\xB2\xBB\xCA\xC7\xC6\xD5\xCD\xA8\xCE\xC4\xBC\xFE\xA3\xAC\xCE\xB4"
+                             "\xB1\xA3\xB4\xE6",
+                             filename);
+    if (!outcome.oldcopy.empty())  // 文件%s保存失败：%s，可能已损坏，原内容在%s
+        return std::snprintf(to, size,
+                             "\xCE\xC4\xBC\xFE%s\xB1\xA3\xB4\xE6\xCA\xA7\xB0\xDC\xA3\xBA%s\xA3\xAC\xBF\xC9\xC4\xDC"
+                             "\xD2\xD1\xCB\xF0\xBB\xB5\xA3\xAC\xD4\xAD\xC4\xDA\xC8\xDD\xD4\xDA%s",
+                             filename, std::strerror(outcome.error), outcome.oldcopy.c_str());
+    return std::snprintf(to, size, "\xCE\xC4\xBC\xFE%s\xB1\xA3\xB4\xE6\xCA\xA7\xB0\xDC\xA3\xBA%s",  // 文件%s保存失败：%s
+                         filename, std::strerror(outcome.error));
+}
+
+// A save that failed, or was refused because the file changed on disk: the
+// text goes to the recovery file too but stays unsaved, so that F8 and
+// Ctrl-S write the file again and F7 keeps it.
+void editview::keepafterfailedsave(const saveoutcome& outcome) {
+    savefailed = true;
+    if (std::strcmp(outcome.step, "changed") == 0) {
+        overwriteasked = true;
+        warnedidentity = outcome.identity;
+    } else if (outcome.identity.exists) {
+        diskidentity = outcome.identity;  // rewritten in place and put back: its times moved
+    }
+    const saveoutcome kept = writerecovery();
+    const size_t size = size_t(publicbuffersize);
+    size_t n = 0;
+    auto advance = [&](int k) { n = std::min(size - 1, n + size_t(std::max(k, 0))); };
+    if (kept.ok)  // 已存入恢复文件%s；
+        advance(std::snprintf(publicbuffer, size, "\xD2\xD1\xB4\xE6\xC8\xEB\xBB\xD6\xB8\xB4\xCE\xC4\xBC\xFE%s\xA3\xBB",
+                              recovery.path()));
+    advance(formatfailure(publicbuffer + n, size - n, outcome));
+    if (!kept.ok)  // ；恢复文件也写入失败：%s
+        std::snprintf(publicbuffer + n, size - n, "\xA3\xBB\xBB\xD6\xB8\xB4\xCE\xC4\xBC\xFE\xD2\xB2\xD0\xB4\xC8\xEB\xCA\xA7\xB0\xDC\xA3\xBA%s",
+                      std::strerror(kept.error));
+    shownote(publicbuffer);
+    dispstate();
+}
+
+saveoutcome editview::writerecovery() {
+    textcodec::conversion c;
+    const std::string bytes = filebytes(c);
+    return recovery.write(filename, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), *io);
+}
+
 // Writes the text to the recovery file and says where; a written recovery
 // file counts as saved. For a UTF-8 file it is UTF-8 too, with U+FFFD for a
 // character that has no UTF-8 form.
 bool editview::saverecovery() {
-    recovery.choose(filename, *io);
     textcodec::conversion c;
     const std::string bytes = filebytes(c);
     const saveoutcome outcome =
-        recovery.write(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), *io);
+        recovery.write(filename, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), *io);
     if (outcome.ok) {
         marksaved();  // 已存入恢复文件%s，共%ld字节
         int n = std::snprintf(publicbuffer, publicbuffersize,
@@ -329,9 +407,9 @@ bool editview::saverecovery() {
             std::snprintf(publicbuffer + n, size_t(publicbuffersize - n),
                           "\xA3\xAC\xC6\xE4\xD6\xD0%ld\xB8\xF6\xD7\xD6\xB7\xFB\xD0\xB4\xB3\xC9\xC1\xCBU+FFFD",
                           c.replaced);
-    } else {  // 恢复文件%s写入失败：%s
+    } else {  // 恢复文件写入失败：%s
         std::snprintf(publicbuffer, publicbuffersize,
-                      "\xBB\xD6\xB8\xB4\xCE\xC4\xBC\xFE%s\xD0\xB4\xC8\xEB\xCA\xA7\xB0\xDC\xA3\xBA%s", recovery.path(),
+                      "\xBB\xD6\xB8\xB4\xCE\xC4\xBC\xFE\xD0\xB4\xC8\xEB\xCA\xA7\xB0\xDC\xA3\xBA%s",
                       std::strerror(outcome.error));
     }
     shownote(publicbuffer);

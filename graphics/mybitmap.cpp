@@ -2,12 +2,10 @@
 
 #include <fcntl.h>
 #include <limits.h>
-#include <sys/random.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -205,18 +203,6 @@ void put32(std::vector<unsigned char>& out, uint32_t v) {
     put16(out, static_cast<uint16_t>(v >> 16));
 }
 
-// Bits no one can guess, for a name that no one can plant a file or a link
-// under beforehand; the clock and the process number if the kernel has none.
-uint64_t unpredictable() {
-    uint64_t v = 0;
-    if (getrandom(&v, sizeof v, GRND_NONBLOCK) == ssize_t(sizeof v)) return v;
-    static uint64_t counter = 0;
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    v = uint64_t(now.tv_nsec) * 0x9E3779B97F4A7C15ull ^ uint64_t(now.tv_sec) << 20 ^ uint64_t(getpid()) ^ ++counter;
-    return v;
-}
-
 // A new file beside path with an unguessable name (in temp), mode 0600: the
 // picture shows the text. The descriptor, or -1 with errno set.
 int createnew(const char* path, fileio& io, std::string& temp) {
@@ -225,14 +211,7 @@ int createnew(const char* path, fileio& io, std::string& temp) {
         errno = ENAMETOOLONG;
         return -1;
     }
-    for (int tries = 0; tries < 8; ++tries) {
-        char name[40];
-        std::snprintf(name, sizeof name, ".zhedit-picture-%016llx.tmp", (unsigned long long)unpredictable());
-        temp = std::string(dir) + name;
-        const int fd = io.open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
+    return createunique(AT_FDCWD, dir, path + std::strlen(dir), "picture", 0600, temp, io);
 }
 
 }  // namespace
@@ -281,7 +260,7 @@ bool mybitmap::savetobmp(const char* path, fileio& io) const {
     }
     written = written && io.fsync(fd) == 0;
     written = io.close(fd) == 0 && written;
-    written = written && io.rename(temp.c_str(), path) == 0;
-    if (!written) io.unlink(temp.c_str());
+    written = written && io.renameat(AT_FDCWD, temp.c_str(), AT_FDCWD, path, 0) == 0;
+    if (!written) io.unlinkat(AT_FDCWD, temp.c_str(), 0);
     return written;
 }

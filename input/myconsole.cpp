@@ -38,14 +38,23 @@ int ownnumber() {
     return int(minor(dev));
 }
 
+// The actions the switching signals had before (where switching is not
+// taken, they end the program like any other end signal).
+struct sigaction beforerelease, beforeacquire;
+
 void catchswitches() {
     struct sigaction sa {};
     sa.sa_flags = SA_RESTART;
     sigemptyset(&sa.sa_mask);
     sa.sa_handler = onrelease;
-    sigaction(myconsole::releasesignal, &sa, nullptr);
+    sigaction(myconsole::releasesignal, &sa, &beforerelease);
     sa.sa_handler = onacquire;
-    sigaction(myconsole::acquiresignal, &sa, nullptr);
+    sigaction(myconsole::acquiresignal, &sa, &beforeacquire);
+}
+
+void uncatchswitches() {
+    sigaction(myconsole::releasesignal, &beforerelease, nullptr);
+    sigaction(myconsole::acquiresignal, &beforeacquire, nullptr);
 }
 
 // The kernel then asks before switching away and tells when it switched back.
@@ -60,7 +69,10 @@ void takeswitching() {
     mine.relsig = short(myconsole::releasesignal);
     mine.acqsig = short(myconsole::acquiresignal);
     mine.frsig = 0;
-    if (myconsole::control(0, VT_SETMODE, &mine) == 0) switchingtaken = 1;
+    if (myconsole::control(0, VT_SETMODE, &mine) == 0)
+        switchingtaken = 1;
+    else
+        uncatchswitches();
 }
 
 bool onshow() {

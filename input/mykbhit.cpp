@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <initializer_list>
@@ -56,6 +57,8 @@ int64_t mykbhit::kbhit() {
             klen += int(got);
             lastarrival = clock();
         }
+        // The terminal is gone (its other side closed): as when it hangs up.
+        if (got < 0 && errno == EIO) wayout::noteendsignal(SIGHUP);
     }
     while (klen > 0) {
         const keyread key = parsekey(kbuf, klen);

@@ -1,6 +1,7 @@
 #include "input/wayout.h"
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -40,17 +41,29 @@ void sethandler(int sig, void (*handler)(int)) {
     sigaction(sig, &sa, nullptr);
 }
 
-// SIGTERM and SIGHUP (a closed terminal, a dropped session) only leave a
-// note: the main loop saves what must not be lost before the process ends.
-void noteendsignal(int sig) {
-    if (endsignal == 0) endsignal = sig;
+// The end signals (a closed terminal, a dropped session, kill, a timer) only
+// leave a note: the main loop saves what must not be lost before the process
+// ends.
+void noteend(int sig) { wayout::noteendsignal(sig); }
+
+// Every signal whose default action ends the process, apart from the faults
+// and the ignored ones; the real-time signals are added to these.
+constexpr int endsignals[] = {SIGHUP, SIGQUIT, SIGTERM, SIGALRM, SIGVTALRM, SIGPROF, SIGUSR1,
+                              SIGUSR2, SIGIO,  SIGPWR,  SIGSTKFLT, SIGXCPU};
+constexpr int ignoredsignals[] = {SIGPIPE, SIGXFSZ, SIGTSTP, SIGTTIN, SIGTTOU};
+
+void catchendsignals() {
+    for (int sig : endsignals) sethandler(sig, noteend);
+    for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) sethandler(sig, noteend);
+    for (int sig : ignoredsignals) sethandler(sig, SIG_IGN);
 }
 
 // The faults and abort: what was there before (the default action, or a
 // sanitizer's report) runs once the terminal and console are back. A fault
 // returns to the faulting instruction and happens again; a signal that was
-// sent is sent again.
-constexpr int fatalsignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+// sent is sent again, and so are a trap and a refused system call, after
+// which the program would go on.
+constexpr int fatalsignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGSYS, SIGTRAP};
 constexpr size_t fatalcount = sizeof fatalsignals / sizeof fatalsignals[0];
 struct sigaction beforefatal[fatalcount];
 
@@ -58,8 +71,11 @@ void restoreandfail(int sig, siginfo_t* info, void*) {
     wayout::restoreterminal();
     for (size_t i = 0; i < fatalcount; ++i)
         if (fatalsignals[i] == sig) sigaction(sig, &beforefatal[i], nullptr);
-    if (info == nullptr || info->si_code <= 0) raise(sig);
+    if (info == nullptr || info->si_code <= 0 || sig == SIGTRAP || sig == SIGSYS) raise(sig);
 }
+
+// The end signals whose default action writes a core file.
+bool coredumping(int sig) { return sig == SIGQUIT || sig == SIGXCPU; }
 
 #ifdef ZHEDIT_SANITIZED
 // A sanitizer's report ends the process without a signal. Each sanitizer
@@ -102,8 +118,7 @@ void catchfatalsignals() {
 void wayout::guardterminal(const termios& found) {
     foundsettings = found;
     terminalchanged = 1;
-    sethandler(SIGTERM, noteendsignal);
-    sethandler(SIGHUP, noteendsignal);
+    catchendsignals();
     catchfatalsignals();
 #ifdef ZHEDIT_SANITIZED
     catchsanitizerend();
@@ -163,9 +178,19 @@ void wayout::leavewithreason(int status, const char* what, const std::string& re
 
 int wayout::pendingendsignal() { return endsignal; }
 
-void wayout::endbysignal(int sig) {
+void wayout::noteendsignal(int sig) {
+    if (endsignal == 0) endsignal = sig;
+}
+
+void wayout::endbysignal(int sig, const char* line) {
     std::fflush(stdout);
     restoreterminal();
+    if (line != nullptr) std::fputs(line, stderr);
+    std::fflush(stderr);
+    if (coredumping(sig)) {
+        const rlimit none{0, 0};
+        setrlimit(RLIMIT_CORE, &none);
+    }
     sethandler(sig, SIG_DFL);
     std::raise(sig);
     _exit(128 + sig);

@@ -1,64 +1,93 @@
 #include "storage/recoveryfile.h"
 
-#include <unistd.h>
+#include <fcntl.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
+#include <climits>
 #include <cstring>
+#include <vector>
 
 namespace {
 
-bool directorytakesfile(const char* dir, fileio& io) { return io.access(dir, W_OK | X_OK) == 0; }
+const char sparename[] = "zhedit.save";
+const char noplace[] = "";  // a place that does not apply (no file name)
 
-// True when a new file can be made beside path.
-bool parenttakesfile(const char* path, fileio& io) {
-    char dir[recoveryfile::pathsize];
-    if (!directoryof(path, dir, sizeof dir)) return false;
-    return directorytakesfile(dir[0] != '\0' ? dir : ".", io);
+// No place could be chosen: the reason.
+saveoutcome nowhere(int error) {
+    saveoutcome s;
+    s.step = "choose";
+    s.error = error;
+    return s;
+}
+
+// The file name without its directory.
+const char* basenameof(const char* path) {
+    const char* slash = std::strrchr(path, '/');
+    return slash != nullptr ? slash + 1 : path;
 }
 
 }  // namespace
 
-// Takes the first of base, base.1, base.2, ... that names nothing yet (not
-// even a dangling link) and is not the original's path.
-bool recoveryfile::choosein(const char* base, const char* original, fileio& io) {
-    char candidate[pathsize];
+// Takes a name in directory dir (the file's own when at is 0): in a
+// directory others can write to, one inside a directory of its own made
+// there; elsewhere the first of base, base.1, base.2, ... that names nothing
+// yet (not even a dangling link) and is not the edited file.
+bool recoveryfile::choose(int at, const char* filename, const std::string& dir, fileio& io) {
+    const bool named = filename != nullptr && *filename != '\0';
+    const std::string base = named ? std::string(basenameof(filename)) + ".save" : sparename;
+    struct stat st;
+    if (io.fstatat(AT_FDCWD, dir.empty() ? "." : dir.c_str(), &st, 0) != 0 || !S_ISDIR(st.st_mode)) return false;
+    if (isshared(st)) {
+        std::string own;
+        if (!makeowndirectory(dir.empty() ? "." : dir, own, io)) return false;
+        chosen[at] = own + "/" + base;
+        return true;
+    }
+    const std::string prefix = dir.empty() || dir.back() == '/' ? dir : dir + "/";
+    const std::string first = prefix + (at == 0 ? base : sparename);
+    const std::string original = named ? absolutepath(filename) : "";
     for (int k = 0; k <= maxnumber; ++k) {
-        const int len = k == 0 ? std::snprintf(candidate, sizeof candidate, "%s", base)
-                               : std::snprintf(candidate, sizeof candidate, "%s.%d", base, k);
-        if (len < 0 || size_t(len) >= sizeof candidate) return false;  // never cut a path short
-        if (original != nullptr && std::strcmp(candidate, original) == 0) continue;
-        struct stat st;
-        if (io.lstat(candidate, &st) == 0) continue;
+        const std::string candidate = k == 0 ? first : first + "." + std::to_string(k);
+        if (candidate.size() >= PATH_MAX) return false;  // never cut a path short
+        if (absolutepath(candidate) == original) continue;
+        if (io.fstatat(AT_FDCWD, candidate.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) continue;
         if (errno != ENOENT) return false;
-        std::memcpy(chosen, candidate, size_t(len) + 1);
+        chosen[at] = candidate;
         return true;
     }
     return false;
 }
 
-const char* recoveryfile::choose(const char* filename, fileio& io) {
-    if (chosen[0] != '\0') return chosen;
+saveoutcome recoveryfile::write(const char* filename, const unsigned char* data, size_t n, fileio& io) {
+    std::vector<std::string> places;
+    char dir[PATH_MAX];
     const bool named = filename != nullptr && *filename != '\0';
-    if (named && parenttakesfile(filename, io)) {
-        char base[pathsize];
-        const int len = std::snprintf(base, sizeof base, "%s.save", filename);
-        if (len > 0 && size_t(len) < sizeof base && choosein(base, filename, io)) return chosen;
+    places.push_back(named && directoryof(filename, dir, sizeof dir) ? dir : noplace);
+    for (const std::string& spare : io.spareplaces())
+        if (places.size() < size_t(placecount)) places.push_back(spare);
+    saveoutcome first = nowhere(ENOENT);
+    bool tried = false;
+    for (int at = place; at < int(places.size()); ++at) {
+        if (at == 0 && !named) continue;
+        if (chosen[at].empty() && !choose(at, filename, places[size_t(at)], io)) {
+            if (!tried) first = nowhere(errno);
+            tried = true;
+            continue;
+        }
+        const saveoutcome outcome = replacewholefile(chosen[at].c_str(), data, n, 0600, io);
+        if (outcome.ok) {
+            place = at;
+            written = chosen[at];
+            return outcome;
+        }
+        if (!tried) first = outcome;
+        tried = true;
     }
-    const char* original = named ? filename : nullptr;
-    if (directorytakesfile(".", io) && choosein("zhedit.save", original, io)) return chosen;
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && *home != '\0' && directorytakesfile(home, io)) {
-        char base[pathsize];
-        const int len = std::snprintf(base, sizeof base, "%s/zhedit.save", home);
-        if (len > 0 && size_t(len) < sizeof base && choosein(base, original, io)) return chosen;
-    }
-    chosen[0] = '\0';
-    return chosen;
+    return first;
 }
 
-saveoutcome recoveryfile::write(const unsigned char* data, size_t n, fileio& io) {
-    if (chosen[0] == '\0') return {false, ENOENT, "choose", false};
-    return replacewholefile(chosen, data, n, 0600, io);
+void recoveryfile::forget() {
+    place = 0;
+    for (std::string& name : chosen) name.clear();
+    written.clear();
 }

@@ -7,6 +7,7 @@
 #include <signal.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -168,7 +169,7 @@ TEST(consoles, framebuffervariablenamesthedevice) {
 // editor refuses (a FIFO: status 11, and why on standard error) never
 // touches the console.
 TEST(consoles, consolerestoredoneverywayout) {
-    for (int sig : {0, SIGTERM, SIGHUP, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, -1}) {
+    for (int sig : {0, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, -1}) {
         SCOPED_TRACE(sig);
         zhe2e::options o;
         o.console = "active";
@@ -192,15 +193,19 @@ TEST(consoles, consolerestoredoneverywayout) {
             if (sig == -1) {
                 EXPECT_EQ(r.errors, "zhedit: fifo: a FIFO, not a regular file\n");
             }
-        } else if (!sanitized || sig == SIGTERM || sig == SIGHUP || sig == SIGABRT || sig == SIGILL) {
+        } else if (!sanitized || sig == SIGTERM || sig == SIGHUP || sig == SIGQUIT || sig == SIGABRT || sig == SIGILL) {
             // (A sanitizer reports the faults it watches and exits instead.)
             EXPECT_TRUE(r.signaled);
             EXPECT_EQ(r.signal, sig);
         } else {
             EXPECT_TRUE(r.signaled || (r.exited && r.status != 0));
         }
-        if (sig == SIGTERM || sig == SIGHUP) {
+        if (sig == SIGTERM || sig == SIGHUP || sig == SIGQUIT) {
             EXPECT_EQ(r.files["h.txt.save"], "x");
+            EXPECT_NE(r.errors.find(std::string("zhedit: ended by SIG") + sigabbrev_np(sig) +
+                                    "; the unsaved text is in " + s.workdir() + "/h.txt.save"),
+                      std::string::npos)
+                << r.output;
         }
         EXPECT_EQ(r.console.kdmode, sig == -1 ? -1 : KD_TEXT) << "a refused path never touches the console";
         EXPECT_EQ(r.console.vtmode, VT_AUTO);

@@ -131,7 +131,7 @@ bool session::setup() {
   vfbdir_ = root_ + "/vfb";
   framepath_ = vfbdir_ + "/frame";
   fifopath_ = vfbdir_ + "/frames.fifo";
-  clippath_ = vfbdir_ + "/clip.txt";
+  clippath_ = opt_.clipfile.empty() ? vfbdir_ + "/clip.txt" : opt_.clipfile;
   errorpath_ = root_ + "/stderr";
   if (!fs::create_directory(workdir_, ec) || !fs::create_directory(vfbdir_, ec))
     return fail("cannot create the session directories under " + root_);

@@ -94,6 +94,7 @@ struct options {
   bool stderrapart = false;                   // standard error goes to result::errors, not the terminal
   std::optional<std::string> clipboard;       // contents of the clipboard file at start
   std::optional<std::string> clipboardlink;   // or: the clipboard file is a symbolic link to this file of "work/"
+  std::string clipfile;                       // the clipboard file instead of the session's own (shared by sessions)
   std::map<std::string, std::string> env;     // extra environment for the program
   // The device's format (vfbformat.h); zero or empty means the default.
   int bitsperpixel = 32;

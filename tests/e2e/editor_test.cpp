@@ -2,10 +2,16 @@
 // browsed, edited, saved, and the ways text is kept when it cannot be saved.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "driver.h"
+#include "tests/storage/scratchdir.h"
 #include "view/myview.h"
 
 namespace {
@@ -160,10 +166,11 @@ TEST(editor, clipboardfilethatisalinkisneitherreadnorwritten) {
     EXPECT_EQ(r.files["c.txt"], "copy me");
 }
 
-TEST(editor, utf8fileeditedandsavedstaysutf8) {
-    result r = run(with({"u.txt"}, {{"u.txt", "\xE4\xB8\xAD\xE6\x96\x87\n"}}), {english, keys::End, "!", keys::F8});
+TEST(editor, utf8filewithlfeditedandsavedstaysboth) {
+    result r = run(with({"u.txt"}, {{"u.txt", "\xE4\xB8\xAD\xE6\x96\x87\n"}}),
+                   {english, keys::End, "!", keys::Enter, keys::F8});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.files["u.txt"], "\xE4\xB8\xAD\xE6\x96\x87!\r\n");
+    EXPECT_EQ(r.files["u.txt"], "\xE4\xB8\xAD\xE6\x96\x87!\n\n");
 }
 
 // The help and the version, and the refusals (status 64 for a mistake, with
@@ -212,6 +219,91 @@ TEST(editor, findpatterntypedthroughtheinputmethod) {
     EXPECT_EQ(r.files["f.txt"], t);
     ASSERT_TRUE(r.clipboard.has_value());
     EXPECT_EQ(*r.clipboard, "c " + zhong + std::string(1, '\0')) << "the match was selected and copied";
+}
+
+// On a full disk a file behind a symbolic link and a file with a second
+// name keep their old bytes (the one replaced through a new file, the other
+// rewritten in place and put back); the failed F8 names the recovery file,
+// and F7 leaves with the text in it.
+TEST(editor, linkedfilesonafulldiskkeeptheiroldbytes) {
+    const std::string old = std::string(3000, 'o') + "\r\n";
+    for (const bool symbolic : {true, false}) {
+        SCOPED_TRACE(symbolic ? "symbolic link" : "hard link");
+        scratchdir d;
+        ASSERT_EQ(mkdir(d.path("full").c_str(), 0700), 0);
+        const std::string target = d.path("full/target.txt");
+        const std::string name = symbolic ? d.path("link.txt") : d.path("full/second.txt");
+        writebytes(target, old);
+        ASSERT_EQ(symbolic ? symlink(target.c_str(), name.c_str()) : link(target.c_str(), name.c_str()), 0);
+        zhe2e::options o = with({name});
+        o.env["ZHEDIT_VFB_FULLDIR"] = d.path("full");
+        session s(o);
+        ASSERT_TRUE(s.start()) << s.error();
+        ASSERT_TRUE(s.keys({english, "x"})) << s.error();
+        ASSERT_TRUE(s.send(keys::F8, 2) && s.waitframes(s.expected())) << s.error();
+        const std::string recovery = symbolic ? name + ".save" : s.workdir() + "/zhedit.save";
+        if (symbolic) {  // 已存入恢复文件%s；文件%s保存失败：%s
+            EXPECT_TRUE(statusshows(s.lastframe(), "\xD2\xD1\xB4\xE6\xC8\xEB\xBB\xD6\xB8\xB4\xCE\xC4\xBC\xFE" + recovery +
+                                                       "\xA3\xBB\xCE\xC4\xBC\xFE" + name +
+                                                       "\xB1\xA3\xB4\xE6\xCA\xA7\xB0\xDC\xA3\xBA" + std::strerror(ENOSPC)));
+        }
+        ASSERT_TRUE(s.key(keys::F7)) << s.error();
+        result r = s.finish();
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(readbytes(target), old);
+        EXPECT_EQ(readbytes(recovery), "x" + old);
+        EXPECT_NE(r.output.find(name + " was not saved; the unsaved text is in " + recovery), std::string::npos)
+            << r.output;
+        EXPECT_TRUE(symbolic ? S_ISLNK(lstatof(name).st_mode) : lstatof(target).st_nlink == 2);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(d.path("full")), {}), symbolic ? 1 : 2)
+            << "no copy or temporary file is left";
+    }
+}
+
+// A file changed on disk after the start is not overwritten by the first F8
+// (which keeps the text in the recovery file), and is by the second.
+TEST(editor, filechangedondiskneedsasecondf8) {
+    session s(with({"c.txt"}, {{"c.txt", "one\r\n"}}));
+    ASSERT_TRUE(s.start()) << s.error();
+    ASSERT_TRUE(s.keys({english, "x"})) << s.error();
+    writebytes(s.workdir() + "/c.txt", "theirs\r\n");
+    ASSERT_TRUE(s.send(keys::F8, 2) && s.waitframes(s.expected())) << s.error();
+    EXPECT_EQ(readbytes(s.workdir() + "/c.txt"), "theirs\r\n");
+    ASSERT_TRUE(s.running());
+    ASSERT_TRUE(s.key(keys::F8)) << s.error();
+    result r = s.finish();
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.files["c.txt"], "xone\r\n");
+    EXPECT_EQ(r.files["c.txt.save"], "xone\r\n");
+}
+
+// Two runs at once: every copy goes to the clipboard file at once, a run
+// pastes what the other copied, and the run that ends last does not put back
+// an older copy. The real /tmp/clip.txt is not touched by either.
+TEST(editor, tworunsatoncesharethelatestcopy) {
+    struct stat before {}, after {};
+    const bool existed = stat("/tmp/clip.txt", &before) == 0;
+    scratchdir d;
+    zhe2e::options oa = with({"a.txt"}, {{"a.txt", "alpha"}}), ob = with({"b.txt"}, {{"b.txt", "marker"}});
+    oa.clipfile = ob.clipfile = d.path("clip.txt");
+    session a(oa), b(ob);
+    ASSERT_TRUE(a.start() && b.start()) << a.error() << b.error();
+    ASSERT_TRUE(a.keys({keys::F3, keys::Right, keys::Right, keys::Right, keys::Right, keys::F4})) << a.error();
+    ASSERT_TRUE(b.keys({keys::End, keys::F5, keys::Home, keys::F3, keys::Right, keys::Right, keys::Right, keys::Right,
+                        keys::Right, keys::F4, keys::F8}))
+        << b.error();
+    ASSERT_TRUE(a.key(keys::F8)) << a.error();
+    result rb = b.finish(), ra = a.finish();
+    EXPECT_EQ(rb.files["b.txt"], "markeralpha");
+    EXPECT_EQ(ra.files["a.txt"], "alpha");
+    EXPECT_EQ(readbytes(d.path("clip.txt")), std::string("marker\0", 7));
+    ASSERT_EQ(stat("/tmp/clip.txt", &after) == 0, existed);
+    if (existed) {
+        EXPECT_TRUE(before.st_ino == after.st_ino && before.st_size == after.st_size &&
+                    before.st_ctim.tv_sec == after.st_ctim.tv_sec && before.st_ctim.tv_nsec == after.st_ctim.tv_nsec);
+    }
+    for (const auto& e : std::filesystem::directory_iterator("/tmp"))
+        EXPECT_NE(e.path().filename().string().rfind(".clip.txt.", 0), 0u) << e.path();
 }
 
 }  // namespace

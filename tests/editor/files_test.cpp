@@ -3,6 +3,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -43,18 +44,34 @@ protected:
     }
 };
 
-TEST_F(files, linefeedsloadascrlfandtypingtakenbackisnochange) {
-    writebytes("lf.txt", "one\ntwo\n");
-    ed.readfile("lf.txt");
-    EXPECT_EQ(text(), "one\r\ntwo\r\n");
-    EXPECT_EQ(ed.loaded, loadstate::whole);
-    at(0);
-    type("x\b");
-    EXPECT_FALSE(ed.ischanged());
-    type("z");
-    EXPECT_TRUE(ed.save());
-    EXPECT_EQ(readbytes("lf.txt"), "zone\r\ntwo\r\n");
-    EXPECT_FALSE(ed.ischanged());
+// Line ends are held as CR LF and saved as the file had most of them.
+TEST_F(files, linefeedsloadascrlfandcomebackonsave) {
+    const struct {
+        std::string bytes, saved;
+    } cases[] = {
+        {"one\ntwo\n", "zone\ntwo\n\n"},
+        {"one\r\ntwo\r\n", "zone\r\ntwo\r\n\r\n"},
+        {"a\nb\r\nc\n", "za\nb\nc\n\n"},
+        {"a\nb\r\n", "za\nb\n\n"},  // a tie
+        {"a\r\nb\r\nc\n", "za\r\nb\r\nc\r\n\r\n"},
+        {"abc", "zabc\r\n"},  // no line end
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        auto f = opened("l.txt", &c.bytes);
+        EXPECT_EQ(f->loaded, loadstate::whole);
+        const std::string held = textof(*f);
+        EXPECT_EQ(std::count(held.begin(), held.end(), '\n'), std::count(held.begin(), held.end(), '\r'));
+        f->setcur(f->content);
+        typeinto(*f, "x\b");
+        EXPECT_FALSE(f->ischanged());
+        typeinto(*f, "z");
+        f->setcur(f->content + f->contlth);
+        f->keymouse(eventkeydown, keyenter, 0, 0, 0, 0);
+        EXPECT_TRUE(f->save());
+        EXPECT_EQ(readbytes("l.txt"), c.saved);
+        EXPECT_FALSE(f->ischanged());
+    }
 }
 
 // The loader's system calls, counting the opens; stat may report another
@@ -169,7 +186,9 @@ TEST_F(files, textnotloadedwholegoestotherecoveryfile) {
         f->keymouse(eventkeydown, keydelete, 0, 0, 0, 0);
         EXPECT_FALSE(f->save()) << "changed: the recovery file, and the editor stays open";
         EXPECT_EQ(readbytes(name), e.bytes);
-        EXPECT_EQ(readbytes(name + ".save"), textof(*f));
+        std::string kept = textof(*f);
+        applylineends(kept, f->lineends);
+        EXPECT_TRUE(readbytes(name + ".save") == kept) << "in the file's own line ends";
         EXPECT_TRUE(f->save()) << "a written recovery file counts as saved";
     }
     EXPECT_GT(opened("f5.txt", nullptr)->contlth, maxcontlth - 3);
@@ -200,7 +219,7 @@ TEST_F(files, utf8fileroundtripsandaneditstaysutf8) {
         f->setcur(f->content);
         typeinto(*f, "X");
         EXPECT_TRUE(f->save());
-        EXPECT_EQ(readbytes("u.txt"), bom + "X\xE4\xB8\xAD\xE6\x96\x87 and English\r\n\xE7\xAC\xAC\xE4\xBA\x8C\xE8\xA1\x8C\r\n");
+        EXPECT_EQ(readbytes("u.txt"), bom + "X" + utf8text) << "UTF-8 with its LF line ends";
     }
 }
 
@@ -211,7 +230,7 @@ TEST_F(files, utf8characterthatcannotbeheldprotectstheoriginal) {
     f->keymouse(eventkeydown, keydelete, 0, 0, 0, 0);
     EXPECT_FALSE(f->save());
     EXPECT_EQ(readbytes("e.txt"), emoji);
-    EXPECT_EQ(readbytes("e.txt.save").substr(0, 5), "k\r\nli");
+    EXPECT_EQ(readbytes("e.txt.save").substr(0, 5), "k\nlin");
 }
 
 TEST_F(files, gbkstaysgbkandtheoptionsforcetheencoding) {
@@ -238,30 +257,51 @@ TEST_F(files, pairwithoututf8formfailsthesave) {
     EXPECT_TRUE(f->ischanged());
 }
 
-// A failed save keeps the original and the changed text, so the next F8 tries again.
-TEST_F(files, failedsavekeepstheoriginalandthenextsavetriesagain) {
-    const struct {
-        const char* op;
-        size_t diskroom;
-    } failures[] = {{"open", SIZE_MAX}, {"write", SIZE_MAX}, {"", 5}, {"rename", SIZE_MAX}, {"fsync", SIZE_MAX}};
+// A failed save keeps the original, and the text goes to the recovery file
+// but stays unsaved, so the next F8 tries again.
+TEST_F(files, failedsavekeepsthetextandthenextsavetriesagain) {
+    const faultyio::rule failures[] = {
+        {"open", ".s.txt.zhedit-new", 1, 1, EIO}, {"write", "/.s.txt", 2, 1, ENOSPC}, {"rename", "/s.txt", 1, 1, EXDEV}};
     const std::string original = "original text\r\n";
     for (const auto& failure : failures) {
         SCOPED_TRACE(failure.op);
         auto f = opened("s.txt", &original);
-        faultyio faults;
-        faults.failop = failure.op;
-        faults.diskroom = failure.diskroom;
+        faultyio faults(failure);
+        faults.chunk = 4;
         f->io = &faults;
         f->setcur(f->content);
         typeinto(*f, "N");
         EXPECT_FALSE(f->save());
         EXPECT_EQ(readbytes("s.txt"), original);
-        EXPECT_TRUE(f->ischanged());
-        EXPECT_EQ(scratch.names(), std::set<std::string>{"s.txt"}) << "no temporary file left behind";
-        f->io = &systemfileio();
+        EXPECT_EQ(readbytes("s.txt.save"), "N" + original);
+        EXPECT_TRUE(f->ischanged() && f->savefailed);
+        EXPECT_EQ(scratch.names(), (std::set<std::string>{"s.txt", "s.txt.save"})) << "no temporary file left";
         EXPECT_TRUE(f->save());
         EXPECT_EQ(readbytes("s.txt"), "N" + original);
+        EXPECT_FALSE(f->savefailed);
+        std::filesystem::remove("s.txt.save");
     }
+}
+
+// A file changed on disk is not written over unseen: the first save warns
+// (and keeps the text in the recovery file), a second straight after it
+// overwrites, unless another key or another change came in between.
+TEST_F(files, filechangedondiskneedsasecondsave) {
+    const std::string original = "original\r\n";
+    auto f = opened("c.txt", &original);
+    typeinto(*f, "N");
+    writebytes("c.txt", "theirs\r\n");
+    EXPECT_FALSE(f->save());
+    EXPECT_EQ(readbytes("c.txt"), "theirs\r\n");
+    EXPECT_EQ(readbytes("c.txt.save"), "N" + original);
+    f->forgetoverwrite();  // another key
+    EXPECT_FALSE(f->save());
+    writebytes("c.txt", "theirs again\r\n");
+    EXPECT_FALSE(f->save()) << "changed again since the warning";
+    EXPECT_TRUE(f->save());
+    EXPECT_EQ(readbytes("c.txt"), "N" + original);
+    typeinto(*f, "M");
+    EXPECT_TRUE(f->save()) << "the editor's own save is no change on disk";
 }
 
 }  // namespace

@@ -170,8 +170,7 @@ TEST(mybitmap, screenshotreplacesitsnamewhole) {
     EXPECT_EQ(lstatof(shot).st_mode & 07777, 0600u);
     const std::set<std::string> names = {"aaaaa.bmp", "precious"};
     for (const char* step : {"write", "fsync", "close", "rename"}) {
-        faultyio io;
-        io.failop = step;
+        faultyio io(faultyio::rule{step, "", 1, 0});
         writebytes(shot, "old");
         EXPECT_FALSE(b.savetobmp(shot.c_str(), io)) << step;
         EXPECT_TRUE(readbytes(shot) == "old" && dir.names() == names) << step;

@@ -12,16 +12,7 @@
 
 namespace {
 
-// Directories that take no new file: the at-th check of one (0: every check),
-// and count checks from there on.
-faultyio refusing(int at, int count = 1) {
-    faultyio io;
-    io.failop = "access";
-    io.failat = at;
-    io.failcount = count;
-    io.failerrno = EACCES;
-    return io;
-}
+const unsigned char* bytes(const std::string& s) { return reinterpret_cast<const unsigned char*>(s.data()); }
 
 // Runs a test inside its scratch directory with HOME pointing elsewhere.
 class recoverytest : public ::testing::Test {
@@ -42,64 +33,59 @@ protected:
     }
 };
 
-TEST_F(recoverytest, namedafterthefilenumberedwhentakenandchosenonce) {
+TEST_F(recoverytest, namedafterthefilenumberedwhentakenandkept) {
     const std::string file = work.path("notes.txt");
     recoveryfile r;
-    EXPECT_EQ(std::string(r.choose(file.c_str())), file + ".save");
-    EXPECT_EQ(std::string(r.choose("other.txt")), file + ".save");
+    EXPECT_TRUE(r.write(file.c_str(), bytes("first"), 5).ok);
+    EXPECT_EQ(std::string(r.path()), file + ".save");
+    EXPECT_EQ(lstatof(r.path()).st_mode & 0777, 0600u);
+    EXPECT_TRUE(r.write(file.c_str(), bytes("second"), 6).ok);
+    EXPECT_EQ(readbytes(file + ".save"), "second") << "this run's file is not numbered again";
 
-    writebytes(file + ".save", "from an earlier run");
     ASSERT_EQ(symlink("nowhere", (file + ".save.1").c_str()), 0);  // a dangling link is taken too
-    recoveryfile numbered;
-    EXPECT_EQ(std::string(numbered.choose(file.c_str())), file + ".save.2");
+    recoveryfile numbered, unnamed, hugename;
+    EXPECT_TRUE(numbered.write(file.c_str(), bytes("x"), 1).ok);
+    EXPECT_EQ(std::string(numbered.path()), file + ".save.2");
+    EXPECT_TRUE(unnamed.write("", bytes("x"), 1).ok);
+    EXPECT_EQ(std::string(unnamed.path()), work.path("zhedit.save"));
+    EXPECT_TRUE(hugename.write(std::string(5000, 'n').c_str(), bytes("x"), 1).ok) << "never a name cut short";
+    EXPECT_EQ(std::string(hugename.path()), work.path("zhedit.save.1"));
 }
 
-TEST_F(recoverytest, withoutfilenameorwritabledirectoryfallsback) {
-    recoveryfile none, filedir, original, inhome, nowhere, numbered;
-    EXPECT_STREQ(none.choose(nullptr), "zhedit.save");
-    faultyio first = refusing(1), again = refusing(1), cwd = refusing(1), every = refusing(0);
-    EXPECT_STREQ(filedir.choose("/somewhere/notes.txt", first), "zhedit.save");
-    // The fallback in the file's own directory must not be the file itself.
-    EXPECT_STREQ(original.choose("zhedit.save", again), "zhedit.save.1");
-    EXPECT_EQ(std::string(inhome.choose("", cwd)), home.path("zhedit.save"));
-    EXPECT_STREQ(nowhere.choose("notes.txt", every), "");
-    EXPECT_FALSE(nowhere.write(reinterpret_cast<const unsigned char*>("x"), 1).ok);
-    EXPECT_STREQ(nowhere.choose("notes.txt"), "notes.txt.save") << "no name found is not final";
-
-    writebytes(work.path("zhedit.save"), "taken");
-    EXPECT_STREQ(numbered.choose(""), "zhedit.save.1");
-}
-
-// Paths that do not fit are not cut short: the next place is tried.
-TEST_F(recoverytest, pathsthatdonotfitarerefused) {
-    recoveryfile hugename, longhome, nohome;
-    EXPECT_STREQ(hugename.choose(std::string(recoveryfile::pathsize, 'n').c_str()), "zhedit.save");
-    setenv("HOME", (home.dir + "/" + std::string(recoveryfile::pathsize, 'h')).c_str(), 1);
-    faultyio twodirs = refusing(1, 2);
-    EXPECT_STREQ(longhome.choose("notes.txt", twodirs), "");
-    unsetenv("HOME");
-    faultyio again = refusing(1, 2);
-    EXPECT_STREQ(nohome.choose("notes.txt", again), "");
-}
-
-TEST_F(recoverytest, writesreplacethechosenfilewhole) {
-    auto bytes = [](const std::string& s) { return reinterpret_cast<const unsigned char*>(s.data()); };
+// A place that cannot take the text passes it on; later writes start where
+// writing last worked; in a directory anyone can write to, the file goes
+// into a private directory of its own.
+TEST_F(recoverytest, fallsthroughtheplaces) {
+    scratchdir spare, shared;
+    ASSERT_TRUE(spare.ok() && shared.ok());
+    ASSERT_EQ(chmod(shared.dir.c_str(), 01777), 0);
+    const std::string file = work.path("notes.txt");
+    faultyio io({"write", work.dir, 1, 0, ENOSPC});
+    io.places = {work.dir, spare.dir, shared.dir};
     recoveryfile r;
-    ASSERT_STREQ(r.choose("notes.txt"), "notes.txt.save");
-    EXPECT_TRUE(r.write(bytes("first text\r\n"), 12).ok);
-    EXPECT_EQ(lstatof("notes.txt.save").st_mode & 0777, 0600u);
-    EXPECT_STREQ(r.choose("notes.txt"), "notes.txt.save") << "this run's file is not numbered again";
-    EXPECT_TRUE(r.write(bytes("second"), 6).ok);
-    EXPECT_EQ(readbytes("notes.txt.save"), "second");
+    EXPECT_TRUE(r.write(file.c_str(), bytes("one"), 3, io).ok);
+    EXPECT_EQ(std::string(r.path()), spare.path("zhedit.save"));
+    io.rules.clear();
+    EXPECT_TRUE(r.write(file.c_str(), bytes("two"), 3, io).ok);
+    EXPECT_EQ(std::string(r.path()), spare.path("zhedit.save")) << "not back to the first place";
+    EXPECT_EQ(readbytes(r.path()), "two");
 
-    faultyio full;
-    full.diskroom = 3;
-    const std::string longer(10000, 'z');
-    const saveoutcome out = r.write(bytes(longer), longer.size(), full);
-    EXPECT_FALSE(out.ok);
-    EXPECT_EQ(out.error, ENOSPC);
-    EXPECT_EQ(readbytes("notes.txt.save"), "second");
-    EXPECT_EQ(work.names(), (std::set<std::string>{"notes.txt.save"}));
+    io.rules = {{"write", spare.dir, 1, 0, EDQUOT}};
+    EXPECT_TRUE(r.write(file.c_str(), bytes("three"), 5, io).ok);
+    const std::string inshared = r.path();
+    EXPECT_EQ(inshared.substr(0, shared.path("zhedit-").size()), shared.path("zhedit-"));
+    EXPECT_EQ(inshared.substr(inshared.size() - 15), "/notes.txt.save");
+    EXPECT_EQ(lstatof(inshared.substr(0, inshared.size() - 15)).st_mode & 07777, 0700u);
+    EXPECT_EQ(readbytes(inshared), "three");
+
+    io.rules = {{"write", "", 1, 0, EIO}};
+    const saveoutcome none = r.write(file.c_str(), bytes("four"), 4, io);
+    EXPECT_FALSE(none.ok);
+    EXPECT_EQ(none.error, EIO);
+    EXPECT_EQ(std::string(r.path()), inshared);
+    EXPECT_EQ(readbytes(inshared), "three");
+    EXPECT_TRUE(work.names().empty()) << "no temporary file is left";
+    EXPECT_EQ(spare.names(), std::set<std::string>{"zhedit.save"});
 }
 
 }  // namespace

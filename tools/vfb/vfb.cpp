@@ -21,8 +21,15 @@
 // console requests (graphics mode, terminal switching) as a virtual terminal
 // on show or not, recording them in the frame file. ZHEDIT_VFB_NOTIFY names a FIFO that gets one byte after each
 // frame so that a waiting reader can poll it. ZHEDIT_VFB_CLIP redirects the
-// clipboard file "//tmp//clip.txt" (any spelling of /tmp/clip.txt) for fopen
-// and open; when it is unset those calls are left alone.
+// clipboard file "//tmp//clip.txt" (any spelling of /tmp/clip.txt) and its
+// temporary files in /tmp (".clip.txt.*") for every call that takes a path
+// (open, fopen, stat, rename, unlink and their relatives): they go to the
+// same names in the directory of ZHEDIT_VFB_CLIP, with "clip.txt" replaced by
+// its file name; when it is unset those calls are left alone.
+// ZHEDIT_VFB_FULLDIR names a directory whose disk is full: a write or pwrite
+// to a file under it may overwrite the bytes the file has, but of the bytes
+// that make a file longer only ZHEDIT_VFB_ROOM (default 0) in all are taken,
+// then the write is cut short or fails with ENOSPC.
 //
 // Every other call goes to the next definition of the symbol. This library is
 // a development tool for the preview and the tests: it is never linked into
@@ -50,7 +57,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <climits>
 #include <cstdint>
+#include <string>
 
 namespace {
 
@@ -62,6 +71,16 @@ using lseek64fn = off64_t (*)(int, off64_t, int);
 using writefn = ssize_t (*)(int, const void*, size_t);
 using closefn = int (*)(int);
 using fopenfn = FILE* (*)(const char*, const char*);
+using pwritefn = ssize_t (*)(int, const void*, size_t, off_t);
+using pathfn = int (*)(const char*);
+using atpathfn = int (*)(int, const char*, int);
+using renamefn = int (*)(const char*, const char*);
+using renameatfn = int (*)(int, const char*, int, const char*);
+using renameat2fn = int (*)(int, const char*, int, const char*, unsigned);
+using statfn = int (*)(const char*, struct stat*);
+using stat64fn = int (*)(const char*, struct stat64*);
+using fstatatfn = int (*)(int, const char*, struct stat*, int);
+using fstatat64fn = int (*)(int, const char*, struct stat64*, int);
 
 template <typename F>
 F nextdef(const char* name) {
@@ -85,6 +104,8 @@ writefn realwrite() { static writefn f = nextdef<writefn>("write"); return f; }
 closefn realclose() { static closefn f = nextdef<closefn>("close"); return f; }
 fopenfn realfopen() { static fopenfn f = nextdef<fopenfn>("fopen"); return f; }
 fopenfn realfopen64() { static fopenfn f = nextdef<fopenfn>("fopen64"); return f; }
+pwritefn realpwrite() { static pwritefn f = nextdef<pwritefn>("pwrite"); return f; }
+pwritefn realpwrite64() { static pwritefn f = nextdef<pwritefn>("pwrite64"); return f; }
 
 // --- configuration --------------------------------------------------------
 
@@ -136,23 +157,87 @@ void screensize(std::uint32_t& w, std::uint32_t& h) {
   }
 }
 
-// True when path names /tmp/clip.txt, however many slashes separate its parts.
-bool isclippath(const char* path) {
-  if (path == nullptr) return false;
-  static const char want[] = "/tmp/clip.txt";
-  size_t i = 0;
-  for (const char* p = path; *p != '\0'; ++p) {
+// The clipboard's own name in /tmp that path names, however many slashes
+// separate its parts: "clip.txt" or one of its temporary files ".clip.txt.*";
+// nullptr for any other path.
+const char* clipname(const char* path) {
+  if (path == nullptr) return nullptr;
+  static const char dir[] = "/tmp/";
+  const char* p = path;
+  for (size_t i = 0; i < sizeof dir - 1; ++p) {
     if (*p == '/' && p[1] == '/') continue;
-    if (i >= sizeof want - 1 || want[i] != *p) return false;
+    if (*p != dir[i]) return nullptr;
     ++i;
   }
-  return i == sizeof want - 1;
+  while (*p == '/') ++p;
+  if (strchr(p, '/') != nullptr) return nullptr;
+  return strcmp(p, "clip.txt") == 0 || strncmp(p, ".clip.txt.", 10) == 0 ? p : nullptr;
 }
 
-const char* clipredirect(const char* path) {
-  if (!isclippath(path)) return path;
+// Where a call on path goes: the same name beside ZHEDIT_VFB_CLIP for the
+// clipboard's names (in storage), path itself for any other.
+const char* clipredirect(const char* path, std::string& storage) {
   const char* to = getenv(zhvfb::envclip);
-  return (to != nullptr && *to != '\0') ? to : path;
+  const char* name = clipname(path);
+  if (name == nullptr || to == nullptr || *to == '\0') return path;
+  const char* slash = strrchr(to, '/');
+  const std::string dir = slash != nullptr ? std::string(to, static_cast<size_t>(slash - to) + 1) : "";
+  const std::string base = slash != nullptr ? slash + 1 : to;
+  storage = dir + (name[0] == '.' ? "." + base + (name + strlen(".clip.txt")) : base);
+  return storage.c_str();
+}
+
+// --- a full disk ----------------------------------------------------------
+
+struct fulldisk {
+  bool read = false;
+  std::string dir;        // canonical, without a final slash; empty: no full disk
+  long long room = 0;     // bytes that may still make files longer
+};
+fulldisk full;
+
+fulldisk& fullstate() {
+  if (!full.read) {
+    full.read = true;
+    const char* d = getenv(zhvfb::envfulldir);
+    char canonical[PATH_MAX];
+    if (d != nullptr && *d != '\0' && realpath(d, canonical) != nullptr) full.dir = canonical;
+    full.room = envnumber(zhvfb::envroom, 0, 0, 1L << 40);
+  }
+  return full;
+}
+
+// How many of n bytes written at offset at (-1: the file position) of fd
+// the disk takes.
+size_t takenbydisk(int fd, size_t n, off_t at) {
+  fulldisk& f = fullstate();
+  if (f.dir.empty() || n == 0) return n;
+  char link[64], target[PATH_MAX];
+  snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+  const ssize_t len = readlink(link, target, sizeof target - 1);
+  if (len <= 0) return n;
+  target[len] = '\0';
+  if (strncmp(target, f.dir.c_str(), f.dir.size()) != 0 || target[f.dir.size()] != '/') return n;
+  struct stat st;
+  const off_t pos = at >= 0 ? at : reallseek()(fd, 0, SEEK_CUR);
+  if (fstat(fd, &st) != 0 || pos < 0) return n;
+  const long long end = static_cast<long long>(pos) + static_cast<long long>(n);
+  if (end <= st.st_size) return n;
+  const long long growth = end - (pos > st.st_size ? pos : st.st_size);
+  const long long taken = growth < f.room ? growth : f.room;
+  f.room -= taken;
+  return n - static_cast<size_t>(growth - taken);
+}
+
+// A write the full disk cuts short: what fits, or ENOSPC when nothing does.
+template <typename Write>
+ssize_t writeondisk(int fd, size_t n, off_t at, Write write) {
+  const size_t k = takenbydisk(fd, n, at);
+  if (k == 0 && n > 0) {
+    errno = ENOSPC;
+    return -1;
+  }
+  return write(k);
 }
 
 // --- the screen -----------------------------------------------------------
@@ -607,13 +692,15 @@ int fbopen(const char* path, bool& handled) {
 int doopen(openfn real, const char* path, int flags, mode_t mode) {
   bool handled = false;
   int fd = fbopen(path, handled);
-  return handled ? fd : real(clipredirect(path), flags, mode);
+  std::string to;
+  return handled ? fd : real(clipredirect(path, to), flags, mode);
 }
 
 int doopenat(openatfn real, int dirfd, const char* path, int flags, mode_t mode) {
   bool handled = false;
   int fd = fbopen(path, handled);
-  return handled ? fd : real(dirfd, clipredirect(path), flags, mode);
+  std::string to;
+  return handled ? fd : real(dirfd, clipredirect(path, to), flags, mode);
 }
 
 }  // namespace
@@ -696,7 +783,15 @@ off64_t lseek64(int fd, off64_t offset, int whence) noexcept {
 
 ssize_t write(int fd, const void* buf, size_t n) {
   if (fbfd* f = findfd(fd)) return screenwrite(*f, buf, n);
-  return realwrite()(fd, buf, n);
+  return writeondisk(fd, n, -1, [&](size_t k) { return realwrite()(fd, buf, k); });
+}
+
+ssize_t pwrite(int fd, const void* buf, size_t n, off_t at) {
+  return writeondisk(fd, n, at, [&](size_t k) { return realpwrite()(fd, buf, k, at); });
+}
+
+ssize_t pwrite64(int fd, const void* buf, size_t n, off64_t at) {
+  return writeondisk(fd, n, at, [&](size_t k) { return realpwrite64()(fd, buf, k, at); });
 }
 
 int close(int fd) {
@@ -707,10 +802,39 @@ int close(int fd) {
   return realclose()(fd);
 }
 
-FILE* fopen(const char* path, const char* mode) { return realfopen()(clipredirect(path), mode); }
+FILE* fopen(const char* path, const char* mode) {
+  std::string to;
+  return realfopen()(clipredirect(path, to), mode);
+}
 
 FILE* fopen64(const char* path, const char* mode) {
-  return realfopen64()(clipredirect(path), mode);
+  std::string to;
+  return realfopen64()(clipredirect(path, to), mode);
 }
+
+// The other calls that take a path, for the clipboard's names.
+#define ZHVFB_PATHCALL(ret, name, type, params, call)   \
+  ret name params noexcept {                             \
+    static type real = nextdef<type>(#name);             \
+    std::string to, to2;                                 \
+    (void)to2;                                           \
+    return real call;                                    \
+  }
+
+ZHVFB_PATHCALL(int, unlink, pathfn, (const char* p), (clipredirect(p, to)))
+ZHVFB_PATHCALL(int, unlinkat, atpathfn, (int d, const char* p, int fl), (d, clipredirect(p, to), fl))
+ZHVFB_PATHCALL(int, rename, renamefn, (const char* a, const char* b), (clipredirect(a, to), clipredirect(b, to2)))
+ZHVFB_PATHCALL(int, renameat, renameatfn, (int da, const char* a, int db, const char* b),
+               (da, clipredirect(a, to), db, clipredirect(b, to2)))
+ZHVFB_PATHCALL(int, renameat2, renameat2fn, (int da, const char* a, int db, const char* b, unsigned fl),
+               (da, clipredirect(a, to), db, clipredirect(b, to2), fl))
+ZHVFB_PATHCALL(int, stat, statfn, (const char* p, struct stat* st), (clipredirect(p, to), st))
+ZHVFB_PATHCALL(int, lstat, statfn, (const char* p, struct stat* st), (clipredirect(p, to), st))
+ZHVFB_PATHCALL(int, stat64, stat64fn, (const char* p, struct stat64* st), (clipredirect(p, to), st))
+ZHVFB_PATHCALL(int, lstat64, stat64fn, (const char* p, struct stat64* st), (clipredirect(p, to), st))
+ZHVFB_PATHCALL(int, fstatat, fstatatfn, (int d, const char* p, struct stat* st, int fl),
+               (d, clipredirect(p, to), st, fl))
+ZHVFB_PATHCALL(int, fstatat64, fstatat64fn, (int d, const char* p, struct stat64* st, int fl),
+               (d, clipredirect(p, to), st, fl))
 
 }  // extern "C"

@@ -78,6 +78,8 @@ constexpr const char* envframe = "ZHEDIT_VFB_FRAME";    // path of the frame fil
 constexpr const char* envnotify = "ZHEDIT_VFB_NOTIFY";  // FIFO that gets one byte per frame
 constexpr const char* envfail = "ZHEDIT_VFB_FAIL";      // open | fixed | variable
 constexpr const char* envclip = "ZHEDIT_VFB_CLIP";      // where "//tmp//clip.txt" goes
+constexpr const char* envfulldir = "ZHEDIT_VFB_FULLDIR";  // a directory on a disk that is full...
+constexpr const char* envroom = "ZHEDIT_VFB_ROOM";        // ...after this many more bytes (default 0)
 constexpr const char* envdevice = "ZHEDIT_VFB_DEVICE";  // the path answered for, default /dev/fb0
 constexpr const char* envbpp = "ZHEDIT_VFB_BPP";        // bits per pixel, default 32
 // Colour fields "offset:length" for red, green, blue and optionally
