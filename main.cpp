@@ -5,10 +5,14 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "app/amybitmapwin.h"
 #include "app/commandline.h"
 #include "app/startup.h"
+#include "app/textsize.h"
 #include "clipboard/clipbd.h"
 #include "editor/editview.h"
 #include "input/myconsole.h"
@@ -22,6 +26,15 @@ clipbd clipboard;
 namespace {
 
 constexpr int cantopenstatus = 11;  // the file to edit can be neither opened nor created
+constexpr int commandlinestatus = 64;  // a bad option or value
+
+// A command-line error: what is wrong and the usage line, before anything is touched.
+int refuse(const std::string& what) {
+    const char* usageend = std::strchr(usagetext, '\n');
+    std::fprintf(stderr, "zhedit: %s\n%.*s\n", what.c_str(), int(usageend - usagetext), usagetext);
+    clipboard.skipexitwrite();
+    return commandlinestatus;
+}
 
 // One key: printable ASCII is a character for the input method, anything
 // else goes through the key table; the screen is shown after every key.
@@ -37,15 +50,20 @@ void deliver(amybitmapwin* win, int64_t code) {
 
 int main(int argc, char** argv) {
     const commandline line = parsecommandline(argc, argv);
+    if (!line.error.empty()) return refuse(line.error);
     // The help and the version touch neither the terminal, the screen nor the clipboard file.
     if (line.action != commandline::edit) {
         std::fputs(line.action == commandline::help ? usagetext : versiontext, stdout);
         clipboard.skipexitwrite();
         return 0;
     }
+    const askedsize size = askedtextsize(line.textsize, std::getenv("ZHEDIT_SIZE"));
+    if (!size.error.empty()) return refuse(size.error);
     mykbhit keyboard;
 
     mymapwin = new amybitmapwin;
+    settextsizefor(size.size, mymapwin->w, mymapwin->h);
+    myconsole::take();
 
     if (!buildscreen(mymapwin, line).ok) wayout::leavenow(cantopenstatus);
     editview* editor = mymapwin->peditview;

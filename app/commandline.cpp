@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "app/textsize.h"
+
 const char* const usagetext =
     "Usage: zhedit [options] [--] [file]\n"
     "Full-screen Chinese and English text editor for the Linux console.\n"
@@ -15,6 +17,11 @@ const char* const usagetext =
     "  --           end of options: what follows is a file name\n"
     "Without them, a file of valid UTF-8 with characters beyond ASCII is read\n"
     "and saved as UTF-8, any other as GBK.\n"
+    "\n"
+    "The text size (an even number of pixels from 12 to 96) follows the screen:\n"
+    "24 where its shorter side is 600 to 1439 pixels, 16 below, and above in\n"
+    "proportion (48 at 3840x2160). The environment variable ZHEDIT_SIZE=N sets\n"
+    "another when --size does not.\n"
     "\n"
     "Keys:\n"
     "  F1                       Chinese or English input\n"
@@ -69,6 +76,13 @@ commandline parsecommandline(int argc, const char* const* argv) {
         const char* argument = argv[i] ? argv[i] : "";
         if (!optionsended && std::strcmp(argument, "--") == 0) {
             optionsended = true;
+            continue;
+        }
+        if (!optionsended && std::strncmp(argument, "--size", 6) == 0 && (argument[6] == '=' || !argument[6])) {
+            const char* value = argument[6] == '=' ? argument + 7 : i + 1 < argc && argv[i + 1] ? argv[++i] : "";
+            line.textsize = textsizevalue(value);
+            if (line.textsize == 0 && line.error.empty())
+                line.error = std::string("--size: '") + value + "' is not an even number from 12 to 96";
             continue;
         }
         if (!optionsended && takeoption(argument, line)) continue;

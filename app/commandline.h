@@ -14,6 +14,8 @@ struct commandline {
     textcodec::encodingkind encoding = textcodec::automatic;
     filekind file = defaultfile;
     std::string filename = "aaaaa.txt";   // the file to edit; empty when there is none
+    int textsize = 0;                     // --size N or --size=N; 0 when not given
+    std::string error;                    // what is wrong with the command line; empty when nothing is
 };
 
 // Options may stand anywhere before "--" and are taken out before the files

@@ -61,7 +61,6 @@ mybitmapwin::mybitmapwin() : bmp(800, 800) {
     bmp.reset(w, h);
     pixnum = bmp.width * bmp.height;
     if (!format.bitmaporder()) staging = new unsigned char[format.stagingsize()];
-    myconsole::take();
 }
 
 mybitmapwin::mybitmapwin(int width, int height) : bmp(800, 800) {

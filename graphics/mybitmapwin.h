@@ -16,8 +16,8 @@ public:
     unsigned char* staging = nullptr;  // the converted frame, for devices that need one
 
     // Opens the device; ends the process (through wayout) with status 1, 2 or
-    // 3 when it cannot or cannot show the bitmap. Then the console goes into
-    // graphics mode.
+    // 3 when it cannot or cannot show the bitmap. The console is left as it
+    // is: start-up puts it into graphics mode once it knows the screen will do.
     mybitmapwin();
     // A window of the given size with no device behind it (draw does nothing),
     // for drawing tests and tools.

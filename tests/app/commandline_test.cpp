@@ -15,6 +15,8 @@ TEST(commandline, optionsandfiles) {
         textcodec::encodingkind encoding;
         cl::filekind file;
         std::string filename;
+        int textsize = 0;
+        bool error = false;
     } rows[] = {
         {{}, cl::edit, textcodec::automatic, cl::defaultfile, "aaaaa.txt"},
         {{"notes.txt"}, cl::edit, textcodec::automatic, cl::namedfile, "notes.txt"},
@@ -33,6 +35,14 @@ TEST(commandline, optionsandfiles) {
         {{"--help=yes"}, cl::edit, textcodec::automatic, cl::namedfile, "--help=yes"},
         {{"-hv"}, cl::edit, textcodec::automatic, cl::namedfile, "-hv"},
         {{"-x", "--help"}, cl::help, textcodec::automatic, cl::namedfile, "-x"},
+        {{"--size", "32", "a"}, cl::edit, textcodec::automatic, cl::namedfile, "a", 32},
+        {{"a", "--size=48"}, cl::edit, textcodec::automatic, cl::namedfile, "a", 48},
+        {{"--size", "7"}, cl::edit, textcodec::automatic, cl::defaultfile, "aaaaa.txt", 0, true},
+        {{"--size=abc", "a"}, cl::edit, textcodec::automatic, cl::namedfile, "a", 0, true},
+        {{"--size"}, cl::edit, textcodec::automatic, cl::defaultfile, "aaaaa.txt", 0, true},
+        {{"--size", "--help"}, cl::edit, textcodec::automatic, cl::defaultfile, "aaaaa.txt", 0, true},
+        {{"--", "--size=24"}, cl::edit, textcodec::automatic, cl::namedfile, "--size=24"},
+        {{"--sizes"}, cl::edit, textcodec::automatic, cl::namedfile, "--sizes"},
     };
     for (const auto& r : rows) {
         std::vector<const char*> argv = {"zhedit"};
@@ -44,6 +54,8 @@ TEST(commandline, optionsandfiles) {
         EXPECT_EQ(line.encoding, r.encoding);
         EXPECT_EQ(line.file, r.file);
         EXPECT_EQ(line.filename, r.filename);
+        EXPECT_EQ(line.textsize, r.textsize);
+        EXPECT_EQ(!line.error.empty(), r.error) << line.error;
     }
     const char* const none[] = {nullptr};  // an empty argument vector edits the default file
     EXPECT_EQ(parsecommandline(0, none).file, commandline::defaultfile);
