@@ -177,10 +177,14 @@ void mybitmap::stamp(int x, int y, const pixeloffset* p, size_t n, const mycolor
         for (size_t i = 0; i < n; ++i) setpixel(x + p[i].dx, y + p[i].dy, c);
         return;
     }
+    // The bounds and rows in locals: the pixel stores could otherwise be
+    // taken to change them, and they would be read again for every pixel.
     const uint32_t v = c.value();
+    const int x1 = plotleft, x2 = plotright, y1 = plottop, y2 = plotbottom;
+    unsigned char* const* const r = rows;
     for (size_t i = 0; i < n; ++i) {
         const int px = x + p[i].dx, py = y + p[i].dy;
-        if (plottable(px, py)) storepixel(px, py, v);
+        if (px >= x1 && px < x2 && py >= y1 && py < y2) std::memcpy(r[py] + 4 * px, &v, 4);
     }
 }
 

@@ -42,7 +42,9 @@ void brushline(int x1, int y1, int x2, int y2, int n, Plot plot) {
 
 // One stroke segment in the pen colour, with the brush of the text size.
 void myview::strokeline(int x1, int y1, int x2, int y2) {
-    brushline(x1, y1, x2, y2, strokewidth(), [this](int x, int y) { setpixel(x, y); });
+    const int n = strokewidth();
+    if (n == 1) drawthinline(x1, y1, x2, y2);  // the usual sizes, without the brush's loops
+    else brushline(x1, y1, x2, y2, n, [this](int x, int y) { setpixel(x, y); });
 }
 
 // Walks one glyph from p: each stroke's points are mapped to pixels and every
