@@ -6,12 +6,14 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "app/amybitmapwin.h"
 #include "app/commandline.h"
 #include "app/startup.h"
+#include "app/textsize.h"
 #include "clipboard/clipbd.h"
 #include "editor/editview.h"
 #include "input/keyvalues.h"
@@ -76,6 +78,10 @@ int main(int argc, char** argv) {
         clipboard.skipexitwrite();
         return exitstatus::normal;
     }
+    // A bad ZHEDIT_SIZE is a mistake on the command line too.
+    const askedsize size = askedtextsize(line.textsize, std::getenv("ZHEDIT_SIZE"));
+    if (!size.error.empty())
+        wayout::leavewithreason(exitstatus::commandlineerror, "ZHEDIT_SIZE", size.error, usageline);
     if (const char* problem = terminalproblem())
         wayout::leavewithreason(exitstatus::notaterminal, "standard input", problem);
 
@@ -83,6 +89,7 @@ int main(int argc, char** argv) {
     // console are taken: the framebuffer (which gives the screen's size) and
     // the file. Until then the ending signals keep their default action.
     mymapwin = new amybitmapwin;
+    settextsizefor(size.size, mymapwin->w, mymapwin->h);
     const openoutcome opened = buildscreen(mymapwin, line);
     if (!opened.ok) wayout::leavewithreason(exitstatus::cannotopen, line.filename.c_str(), opened.reason());
     editview* editor = mymapwin->peditview;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "app/textsize.h"
+
 const char* const usageline = "Usage: zhedit [options] [--] [file]\n";
 
 const char* const usagetext =
@@ -19,6 +21,11 @@ const char* const usagetext =
     "  --           end of options: what follows is a file name\n"
     "Without them, a file of valid UTF-8 with characters beyond ASCII is read\n"
     "and saved as UTF-8, any other as GBK.\n"
+    "\n"
+    "The text size (an even number of pixels from 12 to 96) follows the screen:\n"
+    "24 where its shorter side is 600 to 1439 pixels, 16 below, and above in\n"
+    "proportion (48 at 3840x2160). The environment variable ZHEDIT_SIZE=N sets\n"
+    "another when --size does not.\n"
     "\n"
     "Keys:\n"
     "  F1                       Chinese or English input\n"
@@ -86,16 +93,6 @@ void mistake(commandline& line, const std::string& argument, const std::string& 
     line.mistakereason = reason;
 }
 
-// A text size: an even number in range, written in decimal digits only.
-bool readtextsize(const std::string& value, int& size) {
-    if (value.empty() || value.size() > 3 || value.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    const int n = std::stoi(value);
-    if (n < smallesttextsize || n > largesttextsize || n % 2 != 0) return false;
-    size = n;
-    return true;
-}
-
 void apply(commandline& line, const optionname& option, const std::string& argument, const std::string& value) {
     switch (option.id) {
     case optionid::help: ask(line, commandline::help); break;
@@ -103,7 +100,8 @@ void apply(commandline& line, const optionname& option, const std::string& argum
     case optionid::utf8: line.encoding = textcodec::utf8; break;
     case optionid::gbk: line.encoding = textcodec::gbk; break;
     case optionid::size:
-        if (!readtextsize(value, line.textsize))
+        line.textsize = textsizevalue(value.c_str());
+        if (line.textsize == 0)
             mistake(line, argument, "the text size must be an even number from 12 to 96, not '" + value + "'");
         break;
     }

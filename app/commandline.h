@@ -30,10 +30,6 @@ struct commandline {
 // wins). Everything after "--" is a file name.
 commandline parsecommandline(int argc, const char* const* argv);
 
-// The text sizes --size takes: even numbers of pixels in this range.
-constexpr int smallesttextsize = 12;
-constexpr int largesttextsize = 96;
-
 // The first line of the help, also printed after a mistake.
 extern const char* const usageline;
 // What "--help" prints after the usage line.

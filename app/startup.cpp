@@ -65,6 +65,7 @@ const char* terminalproblem() {
 
 openoutcome buildscreen(amybitmapwin* win, const commandline& line) {
     myview::pmymap = &win->bmp;
+    win->fontsel.place(win->w, win->h);  // built with the window, before the text size was known
     statebar = new myview(0, statusbarrow().top, win->w, statusbarrow().bottom);
     win->pstatebar = statebar;
     createbuttons(win);

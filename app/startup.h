@@ -1,6 +1,6 @@
 // Start-up of the screen: the status bar, the button bar, the editor with the
 // file the command line names, and the input method, laid out from the
-// window's width and drawn once.
+// window's width at the run's text size, and drawn once.
 #pragma once
 #include "app/amybitmapwin.h"
 #include "app/commandline.h"

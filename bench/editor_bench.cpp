@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/startup.h"
+#include "app/textsize.h"
 #include "bench/prose.h"
 #include "editor/editview.h"
 
@@ -17,11 +18,13 @@ namespace {
 
 using clockused = std::chrono::steady_clock;
 
-// The whole screen of the program at one size, on a memory-backed "device".
+// The whole screen of the program at one size and its default text size, on
+// a memory-backed "device".
 struct screen {
     amybitmapwin* window;
     editview* editor;
     screen(int width, int height, const std::string& text) {
+        setgcharwidth(defaulttextsize(width, height));
         window = new amybitmapwin(width, height);
         window->fd = memfd_create("frame", 0);
         if (ftruncate(window->fd, off_t(width) * height * 4) != 0) std::perror("ftruncate");
@@ -138,7 +141,12 @@ void BM_startup(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_editorkeytoframe)->Args({1024, 768})->Args({1920, 1080})->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_editorkeytoframe)
+    ->Args({1024, 768})
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_editortyping)
     ->ArgsProduct({{1000, 100000, 990000}, {0, 1, 2}, {0}})
     ->Args({990000, 0, 1})

@@ -192,8 +192,6 @@ public:
     void shownote(const char* text);
 
 private:
-    static constexpr int scrollmarkoverhang = 15;  // pixels above the scroll mark's line
-
     // The text and its layout.
     int offset(const unsigned char* p) const { return int(p - content); }
     unsigned char byteat(const unsigned char* p) const {

@@ -37,7 +37,7 @@ editview::~editview() {
 }
 
 void editview::init() {
-    if (!pmymap || pmymap->height < 300) {
+    if (!pmymap || !editorfits(pmymap->width, pmymap->height)) {
         isactive = false;
         return;
     }
@@ -45,9 +45,9 @@ void editview::init() {
     right = pmymap->width;
     top = editortop();
     bottom = pmymap->height;
-    cellwidth = gcharwidth / 2;
+    cellwidth = editorcellwidth();
     charheight = gcharwidth;
-    lineheight = gcharwidth * 30 / 24;
+    lineheight = editorlineheight();
     setpara();
     // A row's marks reach up to two columns past the last column (a TAB near
     // the edge, the end-of-text block after it).

@@ -109,7 +109,8 @@ void editview::drawcur() {
     if (linenumber <= rownumber) return;
     const int y = int(double(topline) / double(linenumber - rownumber) * high());
     const int x = colnumber * cellwidth;
-    boxf(x, y - scrollmarkoverhang, x + cellwidth, y + lineheight, scrollgreen);
+    const int overhang = gcharwidth * 15 / 24;  // reaches above the mark's line, onto the bar at the top
+    boxf(x, y - overhang, x + cellwidth, y + lineheight, scrollgreen);
 }
 
 void editview::shownote(const char* text) { note = text; }

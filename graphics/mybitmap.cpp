@@ -4,6 +4,7 @@
 #include <limits.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -43,6 +44,7 @@ void mybitmap::allocate(int w, int h) {
     rows = new unsigned char*[h];
     std::memset(pbuf, 0xFF, bytes);
     for (int y = 0; y < h; ++y) rows[y] = pbuf + size_t(y) * size_t(w) * 4;
+    unclip();
 }
 
 void mybitmap::release() {
@@ -52,10 +54,24 @@ void mybitmap::release() {
     pbuf = savebuf = nullptr;
     rows = nullptr;
     width = height = 0;
+    unclip();
+}
+
+void mybitmap::setclip(int x1, int y1, int x2, int y2) {
+    plotleft = std::max(0, std::min(x1, x2));
+    plottop = std::max(0, std::min(y1, y2));
+    plotright = std::min(width, std::max(x1, x2) + 1);
+    plotbottom = std::min(height, std::max(y1, y2) + 1);
+}
+
+void mybitmap::unclip() {
+    plotleft = plottop = 0;
+    plotright = width;
+    plotbottom = height;
 }
 
 void mybitmap::setpixel(int x, int y, const mycolor& c) {
-    if (!inside(x, y)) return;
+    if (!plottable(x, y)) return;
     if (c.alpha == 255) {
         storepixel(x, y, c.value());
         return;
@@ -83,7 +99,7 @@ void mybitmap::joincolor(unsigned char& r, unsigned char& g, unsigned char& b,
 }
 
 void mybitmap::setpixel(int x, int y, unsigned char a, unsigned char r, unsigned char g, unsigned char b) {
-    if (!inside(x, y)) return;
+    if (!plottable(x, y)) return;
     const uint32_t v = loadpixel(x, y);
     if (v == 0) return;
     mycolor d(v);
@@ -142,9 +158,9 @@ void mybitmap::drawthinline(int x1, int y1, int x2, int y2) {
 }
 
 void mybitmap::fillspan(int x1, int x2, int y, const mycolor& c) {
-    if (y < 0 || y >= height) return;
-    if (x1 < 0) x1 = 0;
-    if (x2 >= width) x2 = width - 1;
+    if (y < plottop || y >= plotbottom) return;
+    if (x1 < plotleft) x1 = plotleft;
+    if (x2 >= plotright) x2 = plotright - 1;
     if (c.alpha != 255) {
         for (int x = x1; x <= x2; ++x) setpixel(x, y, c);
         return;
@@ -167,10 +183,14 @@ void mybitmap::stamp(int x, int y, const pixeloffset* p, size_t n, const mycolor
         for (size_t i = 0; i < n; ++i) setpixel(x + p[i].dx, y + p[i].dy, c);
         return;
     }
+    // The bounds and rows in locals: the pixel stores could otherwise be
+    // taken to change them, and they would be read again for every pixel.
     const uint32_t v = c.value();
+    const int x1 = plotleft, x2 = plotright, y1 = plottop, y2 = plotbottom;
+    unsigned char* const* const r = rows;
     for (size_t i = 0; i < n; ++i) {
         const int px = x + p[i].dx, py = y + p[i].dy;
-        if (inside(px, py)) storepixel(px, py, v);
+        if (px >= x1 && px < x2 && py >= y1 && py < y2) std::memcpy(r[py] + 4 * px, &v, 4);
     }
 }
 

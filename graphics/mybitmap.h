@@ -47,6 +47,11 @@ public:
     // setpixel(x + dx, y + dy, c) for each of the n offsets, in one pass.
     void stamp(int x, int y, const pixeloffset* p, size_t n, const mycolor& c);
 
+    // While a clip is set, plots outside its rectangle (edges included) are
+    // dropped like plots outside the bitmap; text in a box uses it.
+    void setclip(int x1, int y1, int x2, int y2);
+    void unclip();
+
     unsigned char* savebuffer();
     void loadbuffer();
     // Writes the pixels as a 24-bit BMP file at path, through a new file
@@ -62,6 +67,9 @@ public:
     }
 
 private:
+    // The pixels that plots may change: the bitmap, cut by the clip when set.
+    int plotleft = 0, plottop = 0, plotright = 0, plotbottom = 0;  // right and bottom excluded
+    bool plottable(int x, int y) const { return x >= plotleft && x < plotright && y >= plottop && y < plotbottom; }
     uint32_t loadpixel(int x, int y) const {
         uint32_t v;
         std::memcpy(&v, rows[y] + 4 * x, 4);

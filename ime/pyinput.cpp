@@ -109,13 +109,24 @@ void pyinput::draw() {
     clear();
     zhisel->draw();
     chisel->draw();
+    // Three labels side by side left of the selectors, each cut at its own
+    // box: the mode, the punctuation width, the typed code. The mode's box
+    // shares its last column with the next, as the labels may at 24.
     charsize = zhisel->left / 10;
-    drawtext(1, 1, mt[mode >= 0 && mode <= 2 ? mode : 0], charsize, gcharwidth);
+    const int widthat = charsize * 50 / 24, codeat = charsize * 5;
+    {
+        textclip clip(*this, 0, 0, widthat, high());
+        drawtext(textinset(), textinset(), mt[mode >= 0 && mode <= 2 ? mode : 0], charsize, gcharwidth);
+    }
     pmymap->pencolor = mycolor(0, 0, 0);
-    drawtext(charsize * 50 / 24, 1, quanjiao ? quanjiaolabel : banjiaolabel, charsize, gcharwidth);
+    {
+        textclip clip(*this, widthat, 0, codeat - 1, high());
+        drawtext(widthat, textinset(), quanjiao ? quanjiaolabel : banjiaolabel, charsize, gcharwidth);
+    }
     char letters[9] = {};
     std::memcpy(letters, code, 8);
-    drawtext(charsize * 5, 1, letters, charsize, gcharwidth);
+    textclip clip(*this, codeat, 0, zhisel->left - left - 1, high());
+    drawtext(codeat, textinset(), letters, charsize, gcharwidth);
 }
 
 // F2 and a click on the mode label: pinyin, wubi, English, pinyin.

@@ -1,9 +1,12 @@
 // Proof sheet of the compiled-in stroke font: a sample of every row drawn at
-// 24 and 48 pixels with the editor's own text drawing, saved as a BMP, so
-// that a person can judge the glyphs at a glance.  tools/fontproof.sh builds
-// it and turns the picture into docs/fontproof.png.
-//   proofsheet OUTPUT.bmp
+// 24 and 48 pixels (or the sizes given) with the editor's own text drawing at
+// that text size, saved as a BMP, so that a person can judge the glyphs at a
+// glance.  tools/fontproof.sh builds it and turns the picture into
+// docs/fontproof.png.
+//   proofsheet OUTPUT.bmp [SIZE...]
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -99,21 +102,24 @@ struct section {
 };
 
 // Lays the sheet out; draws only when view is given.  Returns the height used.
-int layout(const std::vector<section>& sections, mybitmap* bitmap, myview* view) {
+// Every size but the last wraps; the last shows one line of each row.
+int layout(const std::vector<section>& sections, const std::vector<int>& sizes, mybitmap* bitmap, myview* view) {
     int y = margin;
     for (const section& s : sections) {
         if (view) {
+            setgcharwidth(labelsize);
             bitmap->pencolor = mycolor(40, 80, 200);
             view->drawtext(margin, y, s.label, labelsize, 0);
         }
         y += labelsize + 6;
-        for (int size : {24, 48}) {
+        for (int size : sizes) {
+            setgcharwidth(size);  // the strokes as the editor draws them at this size
             int x = margin;
             for (size_t i = 0; i < s.text.size();) {
                 const bool wide = static_cast<unsigned char>(s.text[i]) & 0x80;
                 const int advance = wide ? size : size / 2;
                 if (x + advance > sheetwidth - margin) {
-                    if (size == 48) break;  // one line at the large size
+                    if (size == sizes.back()) break;
                     x = margin;
                     y += size * 5 / 4;
                 }
@@ -135,8 +141,11 @@ int layout(const std::vector<section>& sections, mybitmap* bitmap, myview* view)
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: proofsheet OUTPUT.bmp\n");
+    std::vector<int> sizes;
+    for (int i = 2; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+    if (sizes.empty()) sizes = {24, 48};
+    if (argc < 2 || std::count_if(sizes.begin(), sizes.end(), [](int s) { return s < 2 || s > 200; }) > 0) {
+        std::fprintf(stderr, "usage: proofsheet OUTPUT.bmp [SIZE...]\n");
         return 2;
     }
     const std::vector<section> sections = {
@@ -155,12 +164,12 @@ int main(int argc, char** argv) {
         {"GBK hanzi after GB2312 (a sample)", addedhanzi(100)},
         {"Codes without a glyph show a mark; the ideographic space stays empty", marktext},
     };
-    const int height = layout(sections, nullptr, nullptr);
+    const int height = layout(sections, sizes, nullptr, nullptr);
     mybitmap bitmap(sheetwidth, height);
     bitmap.clear(mycolor(255, 255, 255));
     myview view(0, 0, sheetwidth - 1, height - 1);
     myview::pmymap = &bitmap;
-    layout(sections, &bitmap, &view);
+    layout(sections, sizes, &bitmap, &view);
     bitmap.savetobmp(argv[1]);
     std::printf("%s: %d x %d\n", argv[1], sheetwidth, height);
     return 0;

@@ -4,12 +4,18 @@
 #include <utility>
 
 #include "font/glyphindex.h"
+#include "view/myview.h"
 
 namespace glyphcache {
 namespace {
 
-// About 4 MB of offsets: far more than one screen of distinct characters needs.
-constexpr size_t maxoffsets = size_t(1) << 20;
+// About 4 MB of offsets at the usual text size: far more than one screen of
+// distinct characters needs. A glyph of larger text has more pixels, as many
+// times more as the square of its brush width, and the bound grows with it.
+size_t maxoffsets() {
+    const size_t n = size_t(strokewidth());
+    return (size_t(1) << 20) * n * n;
+}
 
 std::unordered_map<uint64_t, glyphpixels> kept;
 size_t keptoffsets = 0;
@@ -34,7 +40,7 @@ const glyphpixels* find(uint64_t key) {
 const glyphpixels& store(uint64_t key, glyphpixels pixels) {
     forgetotherfonts();
     const size_t n = pixels.offsets.size();
-    if (keptoffsets + n > maxoffsets) clear();
+    if (keptoffsets + n > maxoffsets()) clear();
     keptoffsets += n;
     glyphpixels& slot = kept[key];
     keptoffsets -= slot.offsets.size();

@@ -3,6 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+int textsize = 24;
+}  // namespace
+
+const int& gcharwidth = textsize;
+
+void setgcharwidth(int size) { textsize = std::clamp(size, smallesttextsize, largesttextsize); }
+
 mybitmap* myview::pmymap = nullptr;
 
 myview::myview(int x1, int y1, int x2, int y2)
@@ -68,4 +76,8 @@ void myview::drawbj() {
     pmymap->drawthinline(right, top, right, bottom);
     pmymap->drawthinline(right, bottom, left, bottom);
     pmymap->drawthinline(left, top, left, bottom);
+}
+
+textclip::textclip(const myview& view, int x1, int y1, int x2, int y2) {
+    myview::pmymap->setclip(x1 + view.left, y1 + view.top, x2 + view.left, y2 + view.top);
 }

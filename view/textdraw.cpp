@@ -26,7 +26,26 @@ bool ishorizontal(int px, int py, int qx, int qy) {
     return ax > ay;
 }
 
+// The line walk with a square brush: plot(x, y) for the n x n pixels around
+// every point of the line (the point itself when n is 1), so that strokes of
+// large text are as heavy as those of the usual size.
+template <typename Plot>
+void brushline(int x1, int y1, int x2, int y2, int n, Plot plot) {
+    const int back = (n - 1) / 2;
+    walkline(x1, y1, x2, y2, [&](int x, int y) {
+        for (int dy = 0; dy < n; ++dy)
+            for (int dx = 0; dx < n; ++dx) plot(x - back + dx, y - back + dy);
+    });
+}
+
 }  // namespace
+
+// One stroke segment in the pen colour, with the brush of the text size.
+void myview::strokeline(int x1, int y1, int x2, int y2) {
+    const int n = strokewidth();
+    if (n == 1) drawthinline(x1, y1, x2, y2);  // the usual sizes, without the brush's loops
+    else brushline(x1, y1, x2, y2, n, [this](int x, int y) { setpixel(x, y); });
+}
 
 // Walks one glyph from p: each stroke's points are mapped to pixels and every
 // segment is drawn from the new point back to the previous one. strokestart
@@ -79,7 +98,7 @@ void nostrokestart(int, int, int, int) {}
 const unsigned char* myview::drawvect(int x, int y, const unsigned char* p, int w, int h) {
     if (h == 0) h = w;
     return walkglyph(p, cellmapping(x, y, w, h, true),
-                     [this](int x1, int y1, int x2, int y2) { drawthinline(x1, y1, x2, y2); }, nostrokestart);
+                     [this](int x1, int y1, int x2, int y2) { strokeline(x1, y1, x2, y2); }, nostrokestart);
 }
 
 // The editor's two-colour mode: a stroke whose first segment runs more
@@ -88,7 +107,7 @@ const unsigned char* myview::drawvect1(int x, int y, const unsigned char* p, int
     if (h == 0) h = w;
     const mycolor normal = pmymap->pencolor;
     return walkglyph(p, cellmapping(x, y, w, h, false),
-                     [this](int x1, int y1, int x2, int y2) { drawthinline(x1, y1, x2, y2); },
+                     [this](int x1, int y1, int x2, int y2) { strokeline(x1, y1, x2, y2); },
                      [&](int px, int py, int qx, int qy) {
                          pmymap->pencolor = ishorizontal(px, py, qx, qy) ? mycolor(255, 0, 0) : normal;
                      });
@@ -128,15 +147,15 @@ bool isgbkhanzi(unsigned short code) {
 
 // A two-byte character that the font lacks is shown as a thin rectangle inset
 // from its cell, so that it can be seen, selected and deleted; it is drawn in
-// the pen colour with one-pixel lines whatever the mode.
+// the pen colour with the strokes' brush whatever the mode.
 void myview::drawnoglyph(int x, int y, int w, int h) {
     if (!sizesvalid(w, h)) return;
     const int x1 = x + w / 8, x2 = x + w - 1 - w / 8;
     const int y1 = y + h / 8, y2 = y + h - 1 - h / 8;
-    drawthinline(x1, y1, x2, y1);
-    drawthinline(x2, y1, x2, y2);
-    drawthinline(x2, y2, x1, y2);
-    drawthinline(x1, y2, x1, y1);
+    strokeline(x1, y1, x2, y1);
+    strokeline(x2, y1, x2, y2);
+    strokeline(x2, y2, x1, y2);
+    strokeline(x1, y2, x1, y1);
 }
 
 namespace {
@@ -146,6 +165,8 @@ namespace {
 constexpr int maxcachedsize = 512;
 // Beyond this the cell is far off any screen.
 constexpr int maxcachedorigin = 1 << 20;
+// The brush widths the cache key has room for: every text size's.
+constexpr int maxcachedbrush = 7;
 
 }  // namespace
 
@@ -154,20 +175,25 @@ constexpr int maxcachedorigin = 1 << 20;
 // leaves, since later plots of an opaque colour overwrite earlier ones.
 glyphpixels myview::recordglyph(const unsigned char* glyph, int w, int h) const {
     enum : unsigned char { none, pen, red };
-    const int gw = w + 2, gh = h + 2;  // a mapped point lands at most on w, h
+    // A mapped point lands at most on w, h; the brush reaches back from it
+    // and further on, and the grid is shifted by what it reaches back.
+    const int n = strokewidth(), back = (n - 1) / 2;
+    const int gw = w + 1 + n, gh = h + 1 + n;
     static std::vector<unsigned char> grid;  // all none between calls
-    static std::vector<pixeloffset> lit;     // in the order first plotted
+    static std::vector<pixeloffset> lit;     // grid positions, in the order first plotted
     if (grid.size() < size_t(gw) * size_t(gh)) grid.assign(size_t(gw) * size_t(gh), none);
     lit.clear();
     unsigned char colour = pen;
     const auto plot = [&](int px, int py) {
+        px += back;
+        py += back;
         if (px < 0 || px >= gw || py < 0 || py >= gh) return;
         unsigned char& cell = grid[size_t(py) * size_t(gw) + size_t(px)];
         if (cell == none) lit.push_back({static_cast<int16_t>(px), static_cast<int16_t>(py)});
         cell = colour;
     };
     walkglyph(glyph, cellmapping(0, 0, w, h, !redstrokes),
-              [&](int x1, int y1, int x2, int y2) { walkline(x1, y1, x2, y2, plot); },
+              [&](int x1, int y1, int x2, int y2) { brushline(x1, y1, x2, y2, n, plot); },
               [&](int px, int py, int qx, int qy) {
                   if (redstrokes) colour = ishorizontal(px, py, qx, qy) ? red : pen;
               });
@@ -176,7 +202,8 @@ glyphpixels myview::recordglyph(const unsigned char* glyph, int w, int h) const 
     size_t first = 0, last = lit.size();
     for (const pixeloffset& o : lit) {
         unsigned char& cell = grid[size_t(o.dy) * size_t(gw) + size_t(o.dx)];
-        out.offsets[cell == pen ? first++ : --last] = o;
+        out.offsets[cell == pen ? first++ : --last] = {static_cast<int16_t>(o.dx - back),
+                                                       static_cast<int16_t>(o.dy - back)};
         cell = none;
     }
     out.pencount = first;
@@ -193,8 +220,11 @@ bool myview::drawcached(int x, int y, const unsigned char* glyph, int w, int h) 
     if (!glyphcache::enabled() || pmymap->thick >= 2 || pmymap->pencolor.alpha != 255) return false;
     if (x < 0 || y < 0 || x > maxcachedorigin || y > maxcachedorigin) return false;
     if (w < 1 || h < 1 || w > maxcachedsize || h > maxcachedsize) return false;
+    const int brush = strokewidth();
+    if (brush > maxcachedbrush) return false;
     const uint64_t offset = uint64_t(glyph - mybitmap::vec);
-    const uint64_t key = offset << 21 | uint64_t(w) << 11 | uint64_t(h) << 1 | (redstrokes ? 1 : 0);
+    const uint64_t key = offset << 24 | uint64_t(brush) << 21 | uint64_t(w) << 11 | uint64_t(h) << 1 |
+                         (redstrokes ? 1 : 0);
     const glyphpixels* pixels = glyphcache::find(key);
     if (!pixels) pixels = &glyphcache::store(key, recordglyph(glyph, w, h));
     const int ox = left + x, oy = top + y;

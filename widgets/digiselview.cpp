@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/amybitmapwin.h"
+#include "widgets/screenrows.h"
 
 bool digiselview::waitsel = false;
 
@@ -72,7 +73,8 @@ void digiselview::draw() {
     drawwidth = charwidth;
     if (n > 0 && charwidth * n > width()) drawwidth = width() / n;
     pmymap->pencolor = mycolor(0, 0, 0);
-    drawtext(2, 1, digistr, drawwidth * 2, gcharwidth);
+    textclip clip(*this);
+    drawtext(textinset() * 2, textinset(), digistr, drawwidth * 2, gcharwidth);
 }
 
 // The candidate under a press dx pixels right of the left edge, or -1. Each
@@ -81,7 +83,7 @@ int digiselview::hitcandidate(int dx) const {
     int start = 0;
     for (int k = rangfrom; k <= rangto; ++k) {
         const int next = start + charlens[k] + 1;
-        if (drawwidth * start + 2 < dx && dx <= drawwidth * next + 1) return k;
+        if (drawwidth * start + textinset() * 2 < dx && dx <= drawwidth * next + textinset() * 2 - 1) return k;
         start = next;
     }
     return -1;

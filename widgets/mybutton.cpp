@@ -41,9 +41,11 @@ void mybutton::draw() {
     pmymap->pencolor = mycolor(0, 0, 0);
     const int n = int(std::strlen(text));
     if (n == 0) return;
-    // A label too long for the button is drawn narrower, never lower.
+    // A label too long for the button is drawn narrower, never lower, and
+    // what still does not fit is cut at the frame.
     int s = fontsize;
     if (s * n / 2 >= width() - 1) s = (width() - 2) * 2 / n;
+    textclip clip(*this);
     drawtextc(width() / 2, high() / 2, text, s, fontsize);
 }
 

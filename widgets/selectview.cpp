@@ -1,5 +1,6 @@
 #include "widgets/selectview.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/amybitmapwin.h"
@@ -11,13 +12,18 @@ void copyslot(char* slot, const char* text) {
     slot[selectview::slotsize - 1] = 0;
 }
 
+// Pixels at the text size that are k at 24.
+int scaled(int k) { return gcharwidth * k / 24; }
+
 }  // namespace
 
-selectview::selectview() : selects(new char[maxentries + 1][slotsize]()) {
-    left = 100;
-    top = 100;
-    right = 340;
-    bottom = 400;
+selectview::selectview() : selects(new char[maxentries + 1][slotsize]()) { place(scaled(340), scaled(400)); }
+
+void selectview::place(int screenwidth, int screenheight) {
+    left = std::max(0, std::min(scaled(100), screenwidth - scaled(240)));
+    top = std::max(0, std::min(scaled(100), screenheight - scaled(300)));
+    right = left + scaled(240);
+    bottom = top + scaled(300);
 }
 
 selectview::~selectview() { delete[] selects; }
@@ -41,11 +47,12 @@ void selectview::draw() {
     boxf(0, 0, width(), high(), mycolor(0, 255, 0));
     pmymap->pencolor = mycolor(0, 0, 0);
     box(0, 0, width(), high());
-    drawtext(1, 1, selects[0], 24, 0);
+    textclip clip(*this);
+    drawtext(scaled(1), scaled(1), selects[0], gcharwidth, 0);
     for (int i = 0; i < selcount; ++i) {
-        const int y = 30 + 30 * i;
-        drawtext(1, y, aa[i], 24, 0);
-        drawtext(37, y, selects[i + 1], 24, 0);
+        const int y = scaled(30 + 30 * i);
+        drawtext(scaled(1), y, aa[i], gcharwidth, 0);
+        drawtext(scaled(37), y, selects[i + 1], gcharwidth, 0);
     }
 }
 
@@ -54,7 +61,7 @@ bool selectview::keymouse(int type, int a, int b, int, int, int) {
     const int dx = a - left, dy = b - top;
     if (dy > bottom || dx < 0 || dx > right) return false;
     for (int i = 0; i < selcount; ++i) {
-        if (30 * (i + 1) < dy && dy <= 30 * i + 59) {
+        if (scaled(30 * (i + 1)) < dy && dy <= scaled(30 * i + 59)) {
             selected = selbase + i;
             if (mymapwin) mymapwin->pmodal = nullptr;
             return true;

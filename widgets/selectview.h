@@ -23,4 +23,8 @@ public:
                     const char* e9 = nullptr);
     bool keymouse(int type, int a, int b, int c, int d, int e) override;
     void draw() override;
+    // Puts the list at its place for the text size, moved up and left as far
+    // as a small screen needs (the constructor does; start-up again once the
+    // size and the screen are known).
+    void place(int screenwidth, int screenheight);
 };

@@ -1,10 +1,13 @@
 #include "widgets/statusbar.h"
 
+#include "widgets/screenrows.h"
+
 char publicbuffer[publicbuffersize];
 myview* statebar = nullptr;
 
 void dispmsg(const char* text) {
     if (!statebar) return;
     statebar->clear();
-    statebar->drawtext(1, 1, text, gcharwidth, 0);
+    textclip clip(*statebar);  // a long message stops at the screen's edge
+    statebar->drawtext(textinset(), textinset(), text, gcharwidth, 0);
 }

@@ -170,7 +170,7 @@ bool session::launch() {
     std::size_t eq = kv.find('=');
     if (eq == std::string::npos) continue;
     std::string k = kv.substr(0, eq);
-    if (k.rfind("ZHEDIT_VFB_", 0) == 0 || k == "FRAMEBUFFER") continue;
+    if (k.rfind("ZHEDIT_VFB_", 0) == 0 || k == "FRAMEBUFFER" || k == "ZHEDIT_SIZE") continue;
     envmap[k] = kv.substr(eq + 1);
   }
   envmap["LD_PRELOAD"] = vfblibpath();

@@ -30,13 +30,21 @@ TEST_F(layout, wrapsbytherulesofdisplaylines) {
     }
 }
 
-TEST_F(layout, inactivebelow300pixels) {
-    amybitmapwin low(1024, 299);
-    myview::pmymap = &low.bmp;
-    editview inactive;
-    inactive.init();
-    EXPECT_FALSE(inactive.isactive);
-    EXPECT_FALSE(inactive.keymouse(eventkeydown, keyright, 0, 0, 0, 0));
+TEST_F(layout, activeonlywithroomforarowandtwentycolumns) {
+    const struct {
+        int width, height;
+        bool active;
+    } screens[] = {{1024, 119, false}, {1024, 120, true}, {251, 768, false}, {252, 768, true}};
+    for (const auto& s : screens) {
+        amybitmapwin small(s.width, s.height);
+        myview::pmymap = &small.bmp;
+        editview e;
+        e.init();
+        EXPECT_EQ(e.isactive, s.active) << s.width << "x" << s.height;
+        if (!s.active) {
+            EXPECT_FALSE(e.keymouse(eventkeydown, keyright, 0, 0, 0, 0)) << "every key is ignored";
+        }
+    }
 }
 
 // A change that needs more display lines than the table holds is refused.

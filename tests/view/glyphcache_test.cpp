@@ -21,7 +21,10 @@ protected:
     mybitmap cached{bitmapwidth, bitmapheight};
     mybitmap walked{bitmapwidth, bitmapheight};
 
-    void TearDown() override { glyphcache::setenabled(true); }
+    void TearDown() override {
+        glyphcache::setenabled(true);
+        setgcharwidth(24);
+    }
 
     // Runs draw on both bitmaps with the same pen; the cache is on for the first.
     template <typename Draw>
@@ -51,8 +54,10 @@ TEST_F(cachetest, randomglyphsdrawthesamepixelsasthestrokewalk) {
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
     const mycolor pens[] = {mycolor(0, 0, 0), mycolor(255, 0, 0), mycolor(20, 200, 90), mycolor(0, 0, 255, 100)};
     // Random glyphs, sizes, positions (partly off the bitmap), views, pens and
-    // modes, on a background with opaque, blended and zero pixels.
+    // modes, on a background with opaque, blended and zero pixels, at text
+    // sizes with every stroke width.
     for (int screen = 0; screen < 40; ++screen) {
+        setgcharwidth(screen % 2 == 0 ? 24 : pick(6, 48) * 2);
         for (mybitmap* b : {&cached, &walked}) {
             b->clear(mycolor(255, 255, 0));
             myview::pmymap = b;

@@ -69,6 +69,20 @@ TEST_F(texttest, glyphpointsmapontothecell) {
     EXPECT_EQ(black(), row(11, 0, 12));
 }
 
+TEST_F(texttest, strokesthickenwiththetextsize) {
+    // A square brush, one pixel for every 24 of the size, reaching back by half of what it adds.
+    for (int size : {12, 47, 48, 72, 96}) {
+        setgcharwidth(size);
+        wipe();
+        view.drawfont(0, 0, "-", 24, 24);
+        const int n = size < 48 ? 1 : size / 24, back = (n - 1) / 2;
+        points square;
+        for (int y = 12 - back; y < 12 - back + n; ++y) square.merge(row(y, 1 - back, 10 - back + n));
+        EXPECT_EQ(black(), square) << size;
+    }
+    setgcharwidth(24);
+}
+
 TEST_F(texttest, segmentsaredrawnfromthenewpointback) {
     // A shallow diagonal lights different pixels in the two directions.
     view.drawfont(0, 0, "/", 40, 40);
