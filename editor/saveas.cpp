@@ -36,14 +36,22 @@ const char partoforiginal[] =  // 文件%s是载入不完整的原文件，不�
     "\xBB\xE1\xB1\xBB\xB8\xB2\xB8\xC7";
 const char unreachable[] =  // 文件%s无法访问：%s
     "\xCE\xC4\xBC\xFE%s\xCE\xDE\xB7\xA8\xB7\xC3\xCE\xCA\xA3\xBA%s";
-const char existsquestion[] =  // 文件%s已存在，再按%s覆盖
-    "\xCE\xC4\xBC\xFE%s\xD2\xD1\xB4\xE6\xD4\xDA\xA3\xAC\xD4\xD9\xB0\xB4%s\xB8\xB2\xB8\xC7";
+const char existsquestion[] =  // 再按%s覆盖已存在的文件%s
+    "\xD4\xD9\xB0\xB4%s\xB8\xB2\xB8\xC7\xD2\xD1\xB4\xE6\xD4\xDA\xB5\xC4\xCE\xC4\xBC\xFE%s";
 
 // The key as the question names it.
 const char* keyname(int key) {
     if (key == keyf8) return "F8";
     if (key == keycontrols) return "Ctrl-S";
     return "\xBB\xD8\xB3\xB5";  // 回车
+}
+
+// The last part of a name as shown in a message: short enough for a narrow
+// status line, while the prompt still holds the whole name.
+std::string lastpart(const std::string& path) {
+    const size_t slash = path.size() > 1 ? path.rfind('/', path.size() - 2) : std::string::npos;
+    const std::string part = slash == std::string::npos ? path : path.substr(slash + 1);
+    return shownname(part.c_str());
 }
 
 bool samefile(const fileidentity& a, const fileidentity& b) {
@@ -130,7 +138,7 @@ bool editview::refusesaveas(const char* format, const std::string& shown, const 
 bool editview::askoverwrite(int key, const fileidentity& found, const std::string& shown) {
     askedkey = key;
     askedidentity = found;
-    std::snprintf(publicbuffer, publicbuffersize, existsquestion, shown.c_str(), keyname(key));
+    std::snprintf(publicbuffer, publicbuffersize, existsquestion, keyname(key), shown.c_str());
     shownote(publicbuffer);
     return false;
 }
@@ -140,7 +148,7 @@ bool editview::askoverwrite(int key, const fileidentity& found, const std::strin
 // straight before, which is written over if it is still as it was then.
 bool editview::saveunder(int key, bool confirmed) {
     const std::string path = typedname.systemname();
-    const std::string shown = typedname.shown();
+    const std::string shown = lastpart(path);
     if (path.empty()) return refusesaveas(emptyname, shown);
     if (path.size() >= size_t(filenamesize)) return refusesaveas(longname, shown);
     struct stat st;

@@ -355,7 +355,7 @@ TEST_F(files, saveasrefusesasksorwritesandthengoesonwiththenewfile) {
         {zhong + ".txt", zhongutf8 + ".txt", "\xCE\xC4\xBC\xFE" + zhong + ".txt" + saved},  // 文件中.txt已保存
         {"./a.txt", "./a.txt", saved},
         {"hard.txt", "hard.txt", saved},
-        {"other.txt", "", "\xD2\xD1\xB4\xE6\xD4\xDA\xA3\xAC\xD4\xD9\xB0\xB4\xBB\xD8\xB3\xB5"},  // 已存在，再按回车
+        {"other.txt", "", "\xD4\xD9\xB0\xB4\xBB\xD8\xB3\xB5\xB8\xB2\xB8\xC7"},  // 再按回车覆盖
         {"dir", "", "\xCA\xC7\xC4\xBF\xC2\xBC"},                                               // 是目录
         {"", "", "\xCE\xAA\xBF\xD5"},                                                          // 为空
         {std::string(500, 'n'), "", "\xCC\xAB\xB3\xA4"},                                       // 太长
