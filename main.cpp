@@ -103,15 +103,17 @@ int main(int argc, char** argv) {
         usleep(1000);
         if (myconsole::poll()) mymapwin->draw();  // back on show: the whole frame again
         const int64_t code = keyboard.kbhit();
+        const bool prompting = editor->saveasprompt();  // F7 and F8 are then the save prompt's
         if (code != 0) deliver(mymapwin, code);
-        if (code == keycodef8) {
+        if (editor->leaveasked) break;
+        if (code == keycodef8 && !prompting) {
             if (editor->save()) break;
             mymapwin->draw();  // not saved: the text stays, and the message shows why
         }
         // Ctrl-S arrives as its own byte. Only a save key straight after the
         // warning writes over a file changed on disk.
         if (code != 0 && code != keycodef8 && code != keycontrols) editor->forgetoverwrite();
-        if (code == keycodef7) {
+        if (code == keycodef7 && !prompting) {
             farewell = leavingline(editor);
             break;
         }

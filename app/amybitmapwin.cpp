@@ -122,6 +122,7 @@ const keytranslation keytable[] = {
     {8, toinput, eventchar, characterbackspace, 0},        // BS: Backspace as some terminals send it
     // Control keys the editor answers with the byte as key value.
     {6, towindow, eventkeydown, keycontrolf, 0},           // Ctrl-F: find
+    {15, towindow, eventkeydown, keycontrolo, 0},          // Ctrl-O: save under another name
     {19, towindow, eventkeydown, keycontrols, 0},          // Ctrl-S: save and go on
     {25, towindow, eventkeydown, keycontroly, 0},          // Ctrl-Y: redo
     {26, towindow, eventkeydown, keycontrolz, 0},          // Ctrl-Z: undo
@@ -143,8 +144,9 @@ void amybitmapwin::OnKeyDown(unsigned int codelow, unsigned int codehigh, unsign
         }
         return;
     }
-    // A lone Esc closes the find prompt; while none is open it stays ignored.
-    if (code == keycodeescape && peditview && peditview->findprompt()) keymouse(eventkeydown, keyescape, 0, 0, 0, 0);
+    // A lone Esc closes the find or save prompt; while none is open it stays ignored.
+    if (code == keycodeescape && peditview && (peditview->findprompt() || peditview->saveasprompt()))
+        keymouse(eventkeydown, keyescape, 0, 0, 0, 0);
 }
 
 void amybitmapwin::OnChar(unsigned int ch, unsigned int rep, unsigned int flags) {

@@ -51,6 +51,12 @@ void createinputmethod(amybitmapwin* win) {
     pyinputview->right = win->w;
     pyinputview->bottom = inputbarrow().bottom;
     pyinputview->clear();
+    if (win->peditview)
+        win->peditview->promptinputmode = [](bool open) {
+            if (!pyinputview) return;
+            if (open) pyinputview->holdenglish();
+            else pyinputview->releaseenglish();
+        };
 }
 
 }  // namespace

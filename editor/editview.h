@@ -12,6 +12,7 @@
 #include "editor/edithistory.h"
 #include "editor/openforloading.h"
 #include "editor/lineends.h"
+#include "editor/nameprompt.h"
 #include "editor/textcodec.h"
 #include "storage/recoveryfile.h"
 #include "storage/savefile.h"
@@ -170,6 +171,20 @@ public:
     bool findnext();
     std::string findpromptline() const;
 
+    // Save as: a prompt in the status line holding the file name (Ctrl-O).
+    // Enter, Ctrl-S and F8 write the text under the typed name by the same
+    // safe route as every save, and the editor then edits that file; Esc and
+    // F7 close it. F7 and F8 are the prompt's while it is open.
+    void opensaveas();
+    bool saveasprompt() const { return saveasopen; }
+    std::string saveaspromptline() const;
+    // F8 in the save prompt wrote the text: the program ends.
+    bool leaveasked = false;
+    // Told true as the save prompt opens and false as it closes: file names
+    // are typed in English at half width, and the input mode of the text
+    // comes back afterwards.
+    std::function<void(bool)> promptinputmode;
+
     // How the text was loaded; only a text loaded whole is written back
     // over its file.
     loadstate loaded = loadstate::whole;
@@ -221,7 +236,7 @@ private:
     void marksaved();
     std::string filebytes(textcodec::conversion& c) const;
     void keepafterfailedsave(const saveoutcome& outcome);
-    int formatfailure(char* to, size_t size, const saveoutcome& outcome) const;
+    int formatfailure(char* to, size_t size, const saveoutcome& outcome, const std::string& shown) const;
 
     // Keys, the pointer, undo and find.
     bool onkey(int key);
@@ -235,6 +250,13 @@ private:
     bool onfindkey(int key);
     void onfindcharacter(int a);
     void closefind();
+    bool onsaveaskey(int key);
+    void onsaveascharacter(int a);
+    void closesaveas();
+    bool saveunder(int key, bool confirmed);
+    bool refusesaveas(const char* format, const std::string& shown, const char* detail = "");
+    bool askoverwrite(int key, const fileidentity& found, const std::string& shown);
+    void editsaved(const std::string& path, const fileidentity& identity);
 
     std::vector<unsigned char> selarray;  // highlighted cells of the row being drawn
     unsigned char* scratch;       // bytes taken out by a change, until it is known to fit
@@ -254,4 +276,9 @@ private:
     characterpairer typing;       // the character being typed, when only its first byte has come
     std::string pattern;          // what Find looks for, whole characters
     characterpairer patternpairer;
+    bool saveasopen = false;
+    nameprompt typedname;         // the name typed into the save prompt
+    characterpairer namepairer;
+    int askedkey = 0;             // the key that was told a file is there; 0 when none was
+    fileidentity askedidentity;   // that file as it was then: the same key again writes over it
 };

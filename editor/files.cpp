@@ -67,11 +67,11 @@ openoutcome editview::readfile(const char* path, loadcalls& calls) {
         diskidentity = fileidentity();
         lineends = lineendform::crlf;
         loadfrom([](unsigned char*, size_t) { return ssize_t(0); });
-        std::snprintf(publicbuffer, publicbuffersize, newfilemessage, filename);
+        std::snprintf(publicbuffer, publicbuffersize, newfilemessage, shownname(filename).c_str());
         shownote(publicbuffer);
         return opened;
     }
-    std::snprintf(publicbuffer, publicbuffersize, "open file %s", filename);
+    std::snprintf(publicbuffer, publicbuffersize, "open file %s", shownname(filename).c_str());
     dispmsg(publicbuffer);
     lineendcount ends;
     loadfrom([fd, &ends](unsigned char* to, size_t n) {
@@ -324,16 +324,16 @@ bool editview::save() {
     marksaved();
     newfile = false;
     std::snprintf(publicbuffer, publicbuffersize,  // 文件%s已保存，共%ld字节
-                  "\xCE\xC4\xBC\xFE%s\xD2\xD1\xB1\xA3\xB4\xE6\xA3\xAC\xB9\xB2%ld\xD7\xD6\xBD\xDA", filename,
-                  savedbytes);
+                  "\xCE\xC4\xBC\xFE%s\xD2\xD1\xB1\xA3\xB4\xE6\xA3\xAC\xB9\xB2%ld\xD7\xD6\xBD\xDA",
+                  shownname(filename).c_str(), savedbytes);
     shownote(publicbuffer);
     dispstate();
     return true;
 }
 
-// The reason a save failed, after the recovery file's name (which a narrow
-// status line must not cut); the length written.
-int editview::formatfailure(char* to, size_t size, const saveoutcome& outcome) const {
+// The reason a save of the file shown as `shown` failed, after the recovery
+// file's name (which a narrow status line must not cut); the length written.
+int editview::formatfailure(char* to, size_t size, const saveoutcome& outcome, const std::string& shown) const {
     if (std::strcmp(outcome.step, "changed") == 0)  // 文件已被其他程序修改，未保存，再按F8或Ctrl-S覆盖
         return std::snprintf(to, size,
                              "\xCE\xC4\xBC\xFE\xD2\xD1\xB1\xBB\xC6\xE4\xCB\xFB\xB3\xCC\xD0\xF2\xD0\xDE\xB8\xC4\xA3"
@@ -347,14 +347,14 @@ int editview::formatfailure(char* to, size_t size, const saveoutcome& outcome) c
         return std::snprintf(to, size,
                              "\xCE\xC4\xBC\xFE%s\xB2\xBB\xCA\xC7\xC6\xD5\xCD\xA8\xCE\xC4\xBC\xFE\xA3\xAC\xCE\xB4"
                              "\xB1\xA3\xB4\xE6",
-                             filename);
+                             shown.c_str());
     if (!outcome.oldcopy.empty())  // 文件%s保存失败：%s，可能已损坏，原内容在%s
         return std::snprintf(to, size,
                              "\xCE\xC4\xBC\xFE%s\xB1\xA3\xB4\xE6\xCA\xA7\xB0\xDC\xA3\xBA%s\xA3\xAC\xBF\xC9\xC4\xDC"
                              "\xD2\xD1\xCB\xF0\xBB\xB5\xA3\xAC\xD4\xAD\xC4\xDA\xC8\xDD\xD4\xDA%s",
-                             filename, std::strerror(outcome.error), outcome.oldcopy.c_str());
+                             shown.c_str(), std::strerror(outcome.error), shownname(outcome.oldcopy.c_str()).c_str());
     return std::snprintf(to, size, "\xCE\xC4\xBC\xFE%s\xB1\xA3\xB4\xE6\xCA\xA7\xB0\xDC\xA3\xBA%s",  // 文件%s保存失败：%s
-                         filename, std::strerror(outcome.error));
+                         shown.c_str(), std::strerror(outcome.error));
 }
 
 // A save that failed, or was refused because the file changed on disk: the
@@ -374,8 +374,8 @@ void editview::keepafterfailedsave(const saveoutcome& outcome) {
     auto advance = [&](int k) { n = std::min(size - 1, n + size_t(std::max(k, 0))); };
     if (kept.ok)  // 已存入恢复文件%s；
         advance(std::snprintf(publicbuffer, size, "\xD2\xD1\xB4\xE6\xC8\xEB\xBB\xD6\xB8\xB4\xCE\xC4\xBC\xFE%s\xA3\xBB",
-                              recovery.path()));
-    advance(formatfailure(publicbuffer + n, size - n, outcome));
+                              shownname(recovery.path()).c_str()));
+    advance(formatfailure(publicbuffer + n, size - n, outcome, shownname(filename)));
     if (!kept.ok)  // ；恢复文件也写入失败：%s
         std::snprintf(publicbuffer + n, size - n, "\xA3\xBB\xBB\xD6\xB8\xB4\xCE\xC4\xBC\xFE\xD2\xB2\xD0\xB4\xC8\xEB\xCA\xA7\xB0\xDC\xA3\xBA%s",
                       std::strerror(kept.error));
@@ -402,7 +402,7 @@ bool editview::saverecovery() {
         int n = std::snprintf(publicbuffer, publicbuffersize,
                               "\xD2\xD1\xB4\xE6\xC8\xEB\xBB\xD6\xB8\xB4\xCE\xC4\xBC\xFE%s\xA3\xAC\xB9\xB2%ld"
                               "\xD7\xD6\xBD\xDA",
-                              recovery.path(), long(bytes.size()));
+                              shownname(recovery.path()).c_str(), long(bytes.size()));
         if (c.replaced > 0 && n > 0 && n < publicbuffersize)  // ，其中%ld个字符写成了U+FFFD
             std::snprintf(publicbuffer + n, size_t(publicbuffersize - n),
                           "\xA3\xAC\xC6\xE4\xD6\xD0%ld\xB8\xF6\xD7\xD6\xB7\xFB\xD0\xB4\xB3\xC9\xC1\xCBU+FFFD",

@@ -22,10 +22,15 @@ bool editview::keymouse(int type, int a, int b, int c, int d, int) {
     note.clear();
     if (type == eventkeydown) {
         history.interrupt();
+        if (saveasopen) return onsaveaskey(a);
         if (findopen && onfindkey(a)) return a == keyenter;
         return onkey(a);
     }
     if (type == eventchar) {
+        if (saveasopen) {
+            onsaveascharacter(a);
+            return false;
+        }
         if (findopen) {
             onfindcharacter(a);
             return false;
@@ -101,6 +106,7 @@ bool editview::onkey(int key) {
     case keycontrolz: undo(); break;
     case keycontroly: redo(); break;
     case keycontrolf: openfind(); break;
+    case keycontrolo: opensaveas(); break;
     case keycontrols:
         save();  // and go on editing, whatever the outcome
         break;

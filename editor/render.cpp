@@ -125,6 +125,10 @@ void editview::dispstate() {
         dispmsg(findpromptline().c_str());
         return;
     }
+    if (saveasopen) {
+        dispmsg(saveaspromptline().c_str());
+        return;
+    }
     const unsigned b = byteat(curpos);
     if (b >= 0x80)  // 当前%d行,%d列,共%d字节,共%d行,代码:%2x,%2x
         std::snprintf(publicbuffer, publicbuffersize,

@@ -146,6 +146,23 @@ void pyinput::switchwidth() {
     }
 }
 
+void pyinput::holdenglish() {
+    if (!holding) beforehold = {mode, lastmode, quanjiao};
+    holding = true;
+    mode = english;
+    quanjiao = false;
+    endcomposition();
+}
+
+void pyinput::releaseenglish() {
+    if (!holding) return;
+    holding = false;
+    mode = beforehold.mode;
+    lastmode = beforehold.lastmode;
+    quanjiao = beforehold.quanjiao;
+    endcomposition();
+}
+
 // A click on the width or mode label of the bar.
 bool pyinput::clicklabel(int x, int y) {
     const int dx = x - left, dy = y - top;

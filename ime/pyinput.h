@@ -67,6 +67,11 @@ public:
     void reset();
     bool keymouse(int type, int a, int b, int c, int d, int e) override;
     void draw() override;
+    // A prompt for a file name opens in English at half width (F1 still
+    // switches to Chinese) and, as it closes, the modes from before come
+    // back. Either gives up a code being typed.
+    void holdenglish();
+    void releaseenglish();
 
     // Candidate search (pysearch.cpp).
     bool wbcode(int k, const char*& text, int& len);
@@ -99,6 +104,13 @@ private:
     void phrasesbackward();
     void frequentfrom(int start);
     void placewubi(digiselview* sel, int slot, int p);
+
+    struct modes {
+        int mode, lastmode;
+        bool quanjiao;
+    };
+    modes beforehold{};   // the modes holdenglish put aside
+    bool holding = false;
 };
 
 extern pyinput* pyinputview;

@@ -26,6 +26,7 @@ enum keyvalue {
     keyf8 = 119,
     keycontrolc = 3,
     keycontrolf = 6,
+    keycontrolo = 15,
     keycontrols = 19,
     keycontrolv = 22,
     keycontrolx = 24,

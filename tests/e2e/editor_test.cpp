@@ -277,6 +277,35 @@ TEST(editor, filechangedondiskneedsasecondf8) {
     EXPECT_EQ(r.files["c.txt.save"], "xone\r\n");
 }
 
+// Ctrl-O: the prompt types in English (no F1 here) and gives the text its
+// input mode back ("zhong" and space then make 中); a directory is refused
+// and F8 on it does not leave; a file there needs the second Enter; editing
+// goes on in the file written. F8 in the prompt saves a text not loaded whole
+// under a new name and leaves.
+TEST(editor, ctrlosavesunderanothernameandeditinggoesonthere) {
+    const std::string o = "\x0f", bs = keys::Backspace;
+    session s(with({"a.txt"}, {{"a.txt", "old\r\n"}, {"other.txt", "theirs"}, {"d/keep", ""}}));
+    ASSERT_TRUE(s.start()) << s.error();
+    ASSERT_TRUE(s.keys({o, "x", keys::Escape, o, bs, bs, bs, bs, bs, "d", keys::F8, keys::Escape, o, bs, bs, bs, bs,
+                        bs, "o", "t", "h", "e", "r", ".", "t", "x", "t", keys::Enter}))
+        << s.error();
+    EXPECT_EQ(readbytes(s.workdir() + "/other.txt"), "theirs") << "asked first";
+    ASSERT_TRUE(s.keys({keys::Enter, o, bs, bs, bs, bs, bs, bs, bs, bs, bs, "b", ".", "t", "x", "t", keys::Enter, "z",
+                        "h", "o", "n", "g", " ", keys::F8}))
+        << s.error();
+    result r = s.finish();
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.files["a.txt"], "old\r\n");
+    EXPECT_EQ(r.files["other.txt"], "old\r\n");
+    EXPECT_EQ(r.files["b.txt"], zhong + "old\r\n");
+    EXPECT_EQ(r.files.count("a.txtx"), 0u) << "Esc saved nothing";
+    const std::string zero("ab\0cd", 5);
+    r = run(with({"z.txt"}, {{"z.txt", zero}}), {o, bs, bs, bs, bs, bs, "n", ".", "t", "x", "t", keys::F8});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.files["z.txt"], zero);
+    EXPECT_EQ(r.files["n.txt"], "ab");
+}
+
 // Two runs at once: every copy goes to the clipboard file at once, a run
 // pastes what the other copied, and the run that ends last does not put back
 // an older copy. The real /tmp/clip.txt is not touched by either.

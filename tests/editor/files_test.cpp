@@ -42,6 +42,7 @@ protected:
     static void typeinto(editview& e, const std::string& s) {
         for (unsigned char c : s) e.keymouse(eventchar, static_cast<signed char>(c), 0, 0, 0, 0);
     }
+    static void press(editview& e, int value) { e.keymouse(eventkeydown, value, 0, 0, 0, 0); }
 };
 
 // Line ends are held as CR LF and saved as the file had most of them.
@@ -302,6 +303,133 @@ TEST_F(files, filechangedondiskneedsasecondsave) {
     EXPECT_EQ(readbytes("c.txt"), "N" + original);
     typeinto(*f, "M");
     EXPECT_TRUE(f->save()) << "the editor's own save is no change on disk";
+}
+
+const std::string zhongutf8 = "\xE4\xB8\xAD";
+const std::string saved = "\xD2\xD1\xB1\xA3\xB4\xE6";  // 已保存
+
+const unsigned char* bytesof(const std::string& s) { return reinterpret_cast<const unsigned char*>(s.data()); }
+
+TEST(nameprompt, editswholecharactersandkeepsthebytesofthename) {
+    nameprompt p;
+    p.start((zhongutf8 + ".txt").c_str());
+    p.home();
+    p.right();
+    EXPECT_TRUE(p.insert(bytesof(wen), 2));
+    EXPECT_EQ(p.shown("|"), zhong + wen + "|.txt");
+    EXPECT_EQ(p.systemname(), zhongutf8 + "\xE6\x96\x87.txt") << "typed GBK goes to the system as UTF-8";
+    p.backspace();
+    EXPECT_FALSE(p.insert(bytesof("\t"), 1));
+    EXPECT_FALSE(p.insert(bytesof("\xAA\xA1"), 2)) << "a user-defined code has no UTF-8 form";
+    p.left();
+    p.backspace();
+    p.end();
+    p.right();
+    EXPECT_EQ(p.shown("|"), zhong + ".txt|") << "Backspace takes a two-byte character whole";
+    EXPECT_EQ(p.shown("|", 6), "\xA1\xADtxt|") << "cut at the start so that the cursor shows";
+    // Not UTF-8: a GBK pair shows as itself, a lone byte as '?', a character
+    // the editor cannot hold as the placeholder; untouched, all keep their bytes.
+    const std::string odd = "\xD6\xD0-\xFF\x01\xF0\x9F\x98\x80";
+    p.start(odd.c_str());
+    EXPECT_EQ(shownname(odd.c_str()), zhong + "-??\xA1\xFE");
+    EXPECT_TRUE(p.insert(bytesof("x"), 1));
+    EXPECT_EQ(p.systemname(), odd + "x");
+}
+
+// Ctrl-O, the old name taken out, the new one typed (GBK), then the key.
+void saveunder(editview& e, const std::string& name, int key = keyenter) {
+    e.keymouse(eventkeydown, keycontrolo, 0, 0, 0, 0);
+    for (size_t i = std::strlen(e.filename); i > 0; --i) e.keymouse(eventchar, characterbackspace, 0, 0, 0, 0);
+    for (unsigned char c : name) e.keymouse(eventchar, static_cast<signed char>(c), 0, 0, 0, 0);
+    e.keymouse(eventkeydown, key, 0, 0, 0, 0);
+}
+
+// The file being edited, by any name, is saved at once; another file is
+// asked about; what cannot be written is refused with the reason.
+TEST_F(files, saveasrefusesasksorwritesandthengoesonwiththenewfile) {
+    std::filesystem::create_directory("dir");
+    writebytes("other.txt", "theirs");
+    const struct {
+        std::string name, written, says;  // written: the file on disk the editor then edits
+    } rows[] = {
+        {zhong + ".txt", zhongutf8 + ".txt", "\xCE\xC4\xBC\xFE" + zhong + ".txt" + saved},  // 文件中.txt已保存
+        {"./a.txt", "./a.txt", saved},
+        {"hard.txt", "hard.txt", saved},
+        {"other.txt", "", "\xD4\xD9\xB0\xB4\xBB\xD8\xB3\xB5\xB8\xB2\xB8\xC7"},  // 再按回车覆盖
+        {"dir", "", "\xCA\xC7\xC4\xBF\xC2\xBC"},                                               // 是目录
+        {"", "", "\xCE\xAA\xBF\xD5"},                                                          // 为空
+        {std::string(500, 'n'), "", "\xCC\xAB\xB3\xA4"},                                       // 太长
+        {"nodir/x.txt", "", "\xCA\xA7\xB0\xDC\xA3\xBA" + std::string(std::strerror(ENOENT))},  // 失败：
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        std::filesystem::remove("hard.txt");
+        writebytes("a.txt", "text");
+        ASSERT_EQ(link("a.txt", "hard.txt"), 0);
+        auto e = opened("a.txt", nullptr);
+        typeinto(*e, "N");
+        saveunder(*e, r.name);
+        EXPECT_NE(std::string(publicbuffer).find(r.says), std::string::npos);
+        EXPECT_EQ(e->saveasprompt(), r.written.empty()) << "a refusal leaves the prompt open";
+        EXPECT_EQ(std::string(e->filename), r.written.empty() ? "a.txt" : r.written);
+        EXPECT_EQ(e->ischanged(), r.written.empty());
+        EXPECT_EQ(readbytes(r.written.empty() ? "a.txt" : r.written), r.written.empty() ? "text" : "Ntext");
+    }
+    EXPECT_EQ(readbytes("other.txt"), "theirs");
+}
+
+// The question holds for the same key straight after, and only for the file
+// as it was then; the editor then edits the file written with its undo
+// history, and names its recovery file after it.
+TEST_F(files, saveasexistingfileneedsthesamekeyagainstraightafter) {
+    const std::string text = "text";
+    writebytes("other.txt", "theirs");
+    auto e = opened("a.txt", &text);
+    typeinto(*e, "N");
+    e->writerecovery();
+    int modeswitches = 0;
+    e->promptinputmode = [&](bool open) { modeswitches += open ? 1 : 10; };
+    saveunder(*e, "other.txt", keycontrols);
+    press(*e, keyenter);  // another key: asked again
+    press(*e, keycontrols);
+    EXPECT_NE(std::string(publicbuffer).find("Ctrl-S"), std::string::npos);
+    writebytes("other.txt", "theirs, changed");
+    press(*e, keycontrols);  // changed since: asked again
+    EXPECT_EQ(readbytes("other.txt"), "theirs, changed");
+    press(*e, keyf8);
+    EXPECT_FALSE(e->leaveasked);
+    press(*e, keyf8);
+    EXPECT_EQ(readbytes("other.txt"), "Ntext");
+    EXPECT_TRUE(e->leaveasked && e->diskidentity == identityof(lstatof("other.txt")));
+    e->writerecovery();
+    EXPECT_EQ(std::string(e->recoverypath()), "other.txt.save");
+    e->undo();
+    EXPECT_TRUE(e->save());
+    EXPECT_EQ(readbytes("other.txt"), "text");
+    press(*e, keycontrolo);  // Esc and F7 change nothing
+    press(*e, keyescape);
+    press(*e, keycontrolo);
+    press(*e, keyf7);
+    EXPECT_EQ(std::string(e->filename), "other.txt");
+    EXPECT_EQ(modeswitches, 33);
+}
+
+// A text that is not the whole file goes under a new name, never over its
+// original, whatever name reaches it.
+TEST_F(files, saveastextnotloadedwholenevergoesoveritsoriginal) {
+    const std::string zero("ab\0cd", 5);
+    ASSERT_EQ(symlink("z.txt", "link.txt"), 0);
+    auto e = opened("z.txt", &zero);
+    typeinto(*e, "N");
+    saveunder(*e, "link.txt");
+    EXPECT_NE(std::string(publicbuffer).find("\xD4\xAD\xCE\xC4\xBC\xFE"), std::string::npos);  // 原文件
+    EXPECT_EQ(readbytes("z.txt"), zero);
+    press(*e, keyescape);
+    saveunder(*e, "whole.txt");
+    typeinto(*e, "M");
+    EXPECT_EQ(e->loaded, loadstate::whole);
+    EXPECT_TRUE(e->save());
+    EXPECT_EQ(readbytes("whole.txt"), "NMab");
 }
 
 }  // namespace
