@@ -35,7 +35,7 @@ TEST(textsize, theoptionwinsandabadvariableisrefused) {
     EXPECT_EQ(askedtextsize(32, "abc").size, 32);
     EXPECT_EQ(askedtextsize(0, "48").size, 48);
     EXPECT_EQ(askedtextsize(0, nullptr).size + askedtextsize(0, "").size, 0);
-    EXPECT_NE(askedtextsize(0, "abc").error.find("ZHEDIT_SIZE"), std::string::npos);
+    EXPECT_NE(askedtextsize(0, "abc").error.find("not 'abc'"), std::string::npos);
     EXPECT_EQ(largestfittingsize(320, 240), 30) << "20 columns of 15 pixels and a scroll mark";
     EXPECT_EQ(largestfittingsize(1920, 300), 60) << "one row below the bars";
     EXPECT_EQ(largestfittingsize(125, 1000), 0);
