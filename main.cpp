@@ -1,8 +1,8 @@
 // zhedit: a full-screen Chinese and English text editor for the Linux console.
 // Start-up builds the screen objects, the loop turns each key read from the
-// terminal into one event and shows the bitmap after it, F7 or F8 end it.
+// terminal into one event and shows the bitmap after it, and sleeps while no
+// key comes; F7 or F8 end it.
 #include <signal.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -100,7 +100,6 @@ int main(int argc, char** argv) {
 
     std::string farewell;  // said on standard error once the terminal is back
     for (;;) {
-        usleep(1000);
         if (myconsole::poll()) mymapwin->draw();  // back on show: the whole frame again
         const int64_t code = keyboard.kbhit();
         if (code != 0) deliver(mymapwin, code);
@@ -116,6 +115,7 @@ int main(int argc, char** argv) {
             break;
         }
         if (const int sig = wayout::pendingendsignal()) wayout::endbysignal(sig, endsignalline(editor, sig).c_str());
+        if (code == 0) keyboard.wait();  // until a key, a signal or the rest of a sequence comes
     }
 
     mymapwin->dodraw();

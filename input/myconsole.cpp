@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "input/wakeup.h"
+
 namespace {
 
 int realcontrol(int fd, unsigned long request, void* arg) { return ioctl(fd, request, arg); }
@@ -25,8 +27,15 @@ volatile sig_atomic_t shown = 1;
 volatile sig_atomic_t releasepending = 0;
 volatile sig_atomic_t acquirepending = 0;
 
-void onrelease(int) { releasepending = 1; }
-void onacquire(int) { acquirepending = 1; }
+// The main loop, woken, acknowledges the switch.
+void onrelease(int) {
+    releasepending = 1;
+    wakeup::notify();
+}
+void onacquire(int) {
+    acquirepending = 1;
+    wakeup::notify();
+}
 
 void* asarg(long v) { return reinterpret_cast<void*>(intptr_t(v)); }
 
@@ -87,6 +96,7 @@ bool onshow() {
 myconsole::controlfn myconsole::control = realcontrol;
 
 void myconsole::take() {
+    wakeup::open();  // before the switching handlers, which write into it
     int mode = KD_TEXT;
     if (control(0, KDGETMODE, &mode) != 0) return;  // no virtual terminal
     takeswitching();
