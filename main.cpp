@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
 
     std::string farewell;  // said on standard error once the terminal is back
     for (;;) {
-        if (myconsole::poll()) mymapwin->draw();  // back on show: the whole frame again
+        if (myconsole::poll()) mymapwin->drawwhole();  // back on show: the whole frame again
         const int64_t code = keyboard.kbhit();
         if (code != 0) deliver(mymapwin, code);
         if (code == keycodef8) {

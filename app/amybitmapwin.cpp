@@ -80,7 +80,7 @@ namespace {
 
 constexpr int64_t keycodeescape = 27;  // a lone ESC byte
 
-enum route { towindow, toinput };
+enum route { towindow, toinput, repaint };
 
 struct keytranslation {
     int64_t code;
@@ -125,6 +125,7 @@ const keytranslation keytable[] = {
     {19, towindow, eventkeydown, keycontrols, 0},          // Ctrl-S: save and go on
     {25, towindow, eventkeydown, keycontroly, 0},          // Ctrl-Y: redo
     {26, towindow, eventkeydown, keycontrolz, 0},          // Ctrl-Z: undo
+    {12, repaint, 0, 0, 0},                                // Ctrl-L: redraw the screen
 };
 
 }  // namespace
@@ -133,7 +134,9 @@ void amybitmapwin::OnKeyDown(unsigned int codelow, unsigned int codehigh, unsign
     const int64_t code = int64_t(uint64_t(codehigh) << 32 | codelow);
     for (const keytranslation& k : keytable) {
         if (k.code != code) continue;
-        if (k.target == towindow) {
+        if (k.target == repaint) {
+            dodraw();  // every view, and (with every row drawn) the whole frame
+        } else if (k.target == towindow) {
             keymouse(k.type, k.value, 0, 0, 0, 0);
         } else if (pyinputview) {
             if (k.type == eventkeydown)

@@ -1,7 +1,7 @@
 // The application window: the framebuffer window with a table of views, the
 // event router and the full redraw. It turns terminal key codes into events,
 // describes each event in the status line and offers it to the views in
-// registration order until one consumes it.
+// registration order until one consumes it; Ctrl-L redraws every view.
 #pragma once
 #include <cstdint>
 

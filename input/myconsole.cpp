@@ -19,6 +19,7 @@ constexpr unsigned lastvt = 63;
 
 // What take() found and changed; read by restore() in signal handlers.
 volatile sig_atomic_t modetaken = 0;
+bool graphicsrefused = false;
 volatile sig_atomic_t switchingtaken = 0;
 int foundmode = KD_TEXT;
 vt_mode foundswitching{};
@@ -105,9 +106,12 @@ void myconsole::take() {
     if (switchingtaken && !onshow()) shown = 0;
     foundmode = mode;
     if (control(0, KDSETMODE, asarg(KD_GRAPHICS)) == 0) modetaken = 1;
+    else graphicsrefused = true;
 }
 
 bool myconsole::visible() { return shown != 0; }
+
+bool myconsole::textshowsthrough() { return graphicsrefused; }
 
 // A release and an acquire may both be pending (the user went away and came
 // back within one poll); they are taken in the order the state allows.
@@ -150,6 +154,7 @@ void myconsole::restore() {
 
 void myconsole::forget() {
     modetaken = 0;
+    graphicsrefused = false;
     switchingtaken = 0;
     foundmode = KD_TEXT;
     foundswitching = vt_mode{};

@@ -218,6 +218,7 @@ TEST(consoles, copiesonlywhileonshow) {
     const zhe2e::frame before = s.lastframe();
     ASSERT_TRUE(s.switchaway() && s.switchback()) << s.error();
     EXPECT_TRUE(s.lastframe().pixels == before.pixels);
+    EXPECT_EQ(s.rowswritten().size(), 768u) << "the whole frame";
     const unsigned writes = s.writes();
     ASSERT_TRUE(s.switchaway()) << s.error();
     ASSERT_TRUE(s.send("ab" + keys::F8)) << s.error();

@@ -68,8 +68,9 @@ void PrintTo(const ending& e, std::ostream* os) { *os << e.name; }
 
 class endswithscreenshot : public ::testing::TestWithParam<ending> {};
 
-// The program prints the screen size, runs the terminal raw, copies every
-// frame inside the visible screen, and F7 and F8 redraw once more, write
+// The program prints the screen size, runs the terminal raw, copies the first
+// screen in one write of the whole screen and every later one inside it, and
+// F7 and F8 redraw once more, write
 // aaaaa.bmp of the final screen in place of a link planted under that name
 // (its target stays as it was), give the terminal back and end with status 0.
 // The file to edit is missing: F7 leaves it missing, F8 makes it.
@@ -83,6 +84,7 @@ TEST_P(endswithscreenshot, afterthefinalredraw) {
   o.links["aaaaa.bmp"] = "precious";
   session s(o);
   ASSERT_TRUE(s.start()) << s.error();
+  EXPECT_EQ(s.writes(), 1u);
   termios raw{};
   ASSERT_TRUE(s.terminal(raw));
   EXPECT_EQ(raw.c_lflag & (ICANON | ECHO | ISIG), 0u);
@@ -136,11 +138,14 @@ TEST(foundation, framebufferfailuresendwiththeirmessageandstatus) {
   }
 }
 
-// Keys that no table knows, and a NUL byte, are read whole and change nothing.
+// Keys that no table knows, and a NUL byte, are read whole and change
+// nothing: nothing is drawn, so nothing is copied. Ctrl-L redraws and copies
+// every row, the same picture.
 TEST(foundation, unknownkeysandnulchangenothing) {
   session s;
   ASSERT_TRUE(s.start()) << s.error();
   const frame before = s.lastframe();
+  const unsigned writes = s.writes();
   ASSERT_TRUE(s.send(keys::Nul)) << s.error();
   const std::pair<const char*, std::string> unknown[] = {
       {"Insert", keys::Insert}, {"F9", keys::F9}, {"lone Escape", keys::Escape},
@@ -148,8 +153,12 @@ TEST(foundation, unknownkeysandnulchangenothing) {
   for (const auto& [name, bytes] : unknown) {
     ASSERT_TRUE(s.key(bytes)) << s.error();
     EXPECT_TRUE(s.lastframe().pixels == before.pixels) << name;
+    EXPECT_EQ(s.writes(), writes) << name;
   }
   ASSERT_TRUE(s.running()) << "Ctrl-C must not end the program";
+  ASSERT_TRUE(s.key("\x0c")) << s.error();
+  EXPECT_EQ(s.rowswritten().size(), 768u);
+  EXPECT_TRUE(s.lastframe().pixels == before.pixels);
   ASSERT_TRUE(s.keys({keys::Nul + "a", keys::F7})) << s.error();
   result r = s.finish();
   ASSERT_TRUE(r.error.empty()) << r.error;
