@@ -86,9 +86,11 @@ void mykbhit::wait() {
     }
     // (poll passes over a descriptor of -1: no wake-up pipe.)
     pollfd watched[2] = {{0, POLLIN, 0}, {wakeup::descriptor(), POLLIN, 0}};
-    if (poll(watched, 2, timeout) <= 0) return;  // the time is up, or a signal came
-    if (watched[0].revents & (POLLHUP | POLLERR | POLLNVAL)) wayout::noteendsignal(SIGHUP);
-    if (watched[1].revents & POLLIN) wakeup::drain();
+    const int ready = poll(watched, 2, timeout);
+    // A handler that ran during the poll left a byte, whether it woke the
+    // poll or broke into it: the loop looks at its flags next.
+    wakeup::drain();
+    if (ready > 0 && (watched[0].revents & (POLLHUP | POLLERR | POLLNVAL))) wayout::noteendsignal(SIGHUP);
 }
 
 bool mykbhit::unfinished() const { return klen > 0 && parsekey(kbuf, klen).used == 0; }

@@ -632,9 +632,10 @@ bool inputpending() {
 void beginwait() {
   if (inputpending()) return;
   ++screen.waits;
+  // The count first: a reader that sees waitedafter reach its bytes sees it too.
   if (screen.hdr != nullptr) {
-    __atomic_store_n(&screen.hdr->waitedafter, screen.readbytes, __ATOMIC_RELEASE);
     __atomic_store_n(&screen.hdr->waits, screen.waits, __ATOMIC_RELEASE);
+    __atomic_store_n(&screen.hdr->waitedafter, screen.readbytes, __ATOMIC_RELEASE);
   }
   notifyreader();
 }

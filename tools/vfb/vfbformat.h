@@ -21,8 +21,8 @@
 // Waiting: each time the program begins to wait for standard input with no
 // time limit (poll or ppoll with no timeout on descriptor 0, or a blocking
 // read of it) while no input is pending there, the library stores the bytes
-// read from standard input so far in `waitedafter` and then counts the wait
-// in `waits` (release). A reader that has written n bytes to the terminal in
+// counts the wait in `waits` and then stores the bytes read from standard
+// input so far in `waitedafter` (both release). A reader that has written n bytes to the terminal in
 // all knows that the program has handled every key among them, and copied
 // what they drew, once `waitedafter` reaches n.
 #ifndef ZHEDIT_TOOLS_VFB_VFBFORMAT_H
