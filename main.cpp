@@ -27,16 +27,6 @@ clipbd clipboard;
 
 namespace {
 
-// One key: printable ASCII is a character for the input method, anything
-// else goes through the key table; the screen is shown after every key.
-void deliver(amybitmapwin* win, int64_t code) {
-    if (code > 126 || code < 32)
-        win->OnKeyDown(uint32_t(uint64_t(code)), uint32_t(uint64_t(code) >> 32), 0);
-    else
-        win->OnChar(unsigned(code), 0, 0);
-    win->draw();
-}
-
 std::string signalname(int sig) {
     if (const char* abbreviation = sigabbrev_np(sig)) return std::string("SIG") + abbreviation;
     if (sig >= SIGRTMIN && sig <= SIGRTMAX) return "SIGRTMIN+" + std::to_string(sig - SIGRTMIN);
@@ -102,7 +92,7 @@ int main(int argc, char** argv) {
     for (;;) {
         if (myconsole::poll()) mymapwin->drawwhole();  // back on show: the whole frame again
         const int64_t code = keyboard.kbhit();
-        if (code != 0) deliver(mymapwin, code);
+        if (code != 0) mymapwin->deliver(code);
         if (code == keycodef8) {
             if (editor->save()) break;
             mymapwin->draw();  // not saved: the text stays, and the message shows why

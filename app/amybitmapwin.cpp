@@ -150,6 +150,14 @@ void amybitmapwin::OnKeyDown(unsigned int codelow, unsigned int codehigh, unsign
     if (code == keycodeescape && peditview && peditview->findprompt()) keymouse(eventkeydown, keyescape, 0, 0, 0, 0);
 }
 
+void amybitmapwin::deliver(int64_t code) {
+    if (code > 126 || code < 32)
+        OnKeyDown(uint32_t(uint64_t(code)), uint32_t(uint64_t(code) >> 32), 0);
+    else
+        OnChar(unsigned(code), 0, 0);
+    draw();
+}
+
 void amybitmapwin::OnChar(unsigned int ch, unsigned int rep, unsigned int flags) {
     if (pyinputview) pyinputview->keymouse(eventchar, int(ch), int(flags), int(rep), 0, 0);
 }

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -186,6 +188,30 @@ TEST(foundation, escapesequencesarereadwhole) {
   result r = s.finish();
   ASSERT_TRUE(r.error.empty()) << r.error;
   EXPECT_EQ(r.files["aaaaa.txt"], "a\xA3\xB1" "b21");  // a１b21
+}
+
+// A cursor movement copies only the rows it changed, each run in one write:
+// the status line and the text rows the cursor left and reached.
+TEST(foundation, cursormovementcopiesonlytherowsitchanged) {
+  zhe2e::options o;
+  o.width = 1920;
+  o.height = 1080;
+  o.files["aaaaa.txt"] = "first line\r\nsecond line\r\n";
+  session s(o);
+  ASSERT_TRUE(s.start()) << s.error();
+  auto rows = [](int textrows) {
+    std::vector<int> out;
+    for (int y = 0; y <= 30; ++y) out.push_back(y);  // the status line
+    for (int y = 90; y < 90 + 30 * textrows; ++y) out.push_back(y);
+    return out;
+  };
+  for (const auto& [key, textrows] : {std::pair{keys::Right, 1}, std::pair{keys::Down, 2}}) {
+    const unsigned writes = s.writes();
+    ASSERT_TRUE(s.key(key)) << s.error();
+    EXPECT_EQ(s.rowswritten(), rows(textrows));
+    EXPECT_EQ(s.writes(), writes + 2);
+  }
+  ASSERT_TRUE(s.key(keys::F7)) << s.error();
 }
 
 // Keys that arrive together are all taken at once, none left waiting for a
