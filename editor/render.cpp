@@ -3,6 +3,7 @@
 // the position line in the status bar.
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -45,11 +46,12 @@ void editview::drawall() {
     shownmarktop = scrollmarktop();
 }
 
-// What every row's pixels depend on besides the row's own line: a change
-// in any of them draws the whole view.
+// What every row's pixels depend on besides the row's own line, the bitmap
+// drawn on among them: a change in any of them draws the whole view.
 std::vector<int> editview::drawingsettings() const {
-    return {left, top, right, bottom, topline, rownumber, colnumber, cellwidth, lineheight, charheight,
-            int(textcolor.value()), redstrokes, pmymap->thick >= 2, strokewidth()};
+    const uint64_t bitmap = uint64_t(reinterpret_cast<uintptr_t>(pmymap));
+    return {int(bitmap), int(bitmap >> 32), left, top, right, bottom, topline, rownumber, colnumber, cellwidth,
+            lineheight, charheight, int(textcolor.value()), redstrokes, pmymap->thick >= 2, strokewidth()};
 }
 
 // How many pixel rows a line's strokes reach above its cell: the brush of

@@ -106,12 +106,13 @@ void pyinput::endcomposition() {
 
 int pyinput::codelength() const { return int(strnlen(code, 8)); }
 
-// Everything the bar's pixels depend on.
+// Everything the bar's pixels depend on, the bitmap drawn on among it.
 std::string pyinput::showing() const {
     const int numbers[] = {mode, quanjiao, left, top, right, bottom, gcharwidth, zhisel->left, zhisel->top,
                            zhisel->right, zhisel->bottom, zhisel->charwidth, chisel->left, chisel->top,
                            chisel->right, chisel->bottom, chisel->charwidth};
     std::string out(reinterpret_cast<const char*>(numbers), sizeof numbers);
+    out.append(reinterpret_cast<const char*>(&pmymap), sizeof pmymap);
     out.append(code, 8);
     out += zhisel->digistr;
     out += '\0';
