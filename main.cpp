@@ -1,8 +1,8 @@
 // zhedit: a full-screen Chinese and English text editor for the Linux console.
 // Start-up builds the screen objects, the loop turns each key read from the
-// terminal into one event and shows the bitmap after it, F7 or F8 end it.
+// terminal into one event and shows the bitmap after it, and sleeps while no
+// key comes; F7 or F8 end it.
 #include <signal.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -26,16 +26,6 @@
 clipbd clipboard;
 
 namespace {
-
-// One key: printable ASCII is a character for the input method, anything
-// else goes through the key table; the screen is shown after every key.
-void deliver(amybitmapwin* win, int64_t code) {
-    if (code > 126 || code < 32)
-        win->OnKeyDown(uint32_t(uint64_t(code)), uint32_t(uint64_t(code) >> 32), 0);
-    else
-        win->OnChar(unsigned(code), 0, 0);
-    win->draw();
-}
 
 std::string signalname(int sig) {
     if (const char* abbreviation = sigabbrev_np(sig)) return std::string("SIG") + abbreviation;
@@ -100,11 +90,10 @@ int main(int argc, char** argv) {
 
     std::string farewell;  // said on standard error once the terminal is back
     for (;;) {
-        usleep(1000);
-        if (myconsole::poll()) mymapwin->draw();  // back on show: the whole frame again
+        if (myconsole::poll()) mymapwin->drawwhole();  // back on show: the whole frame again
         const int64_t code = keyboard.kbhit();
         const bool prompting = editor->saveasprompt();  // F7 and F8 are then the save prompt's
-        if (code != 0) deliver(mymapwin, code);
+        if (code != 0) mymapwin->deliver(code);
         if (editor->leaveasked) break;
         if (code == keycodef8 && !prompting) {
             if (editor->save()) break;
@@ -118,6 +107,7 @@ int main(int argc, char** argv) {
             break;
         }
         if (const int sig = wayout::pendingendsignal()) wayout::endbysignal(sig, endsignalline(editor, sig).c_str());
+        if (code == 0) keyboard.wait();  // until a key, a signal or the rest of a sequence comes
     }
 
     mymapwin->dodraw();

@@ -80,7 +80,7 @@ namespace {
 
 constexpr int64_t keycodeescape = 27;  // a lone ESC byte
 
-enum route { towindow, toinput };
+enum route { towindow, toinput, repaint };
 
 struct keytranslation {
     int64_t code;
@@ -126,6 +126,7 @@ const keytranslation keytable[] = {
     {19, towindow, eventkeydown, keycontrols, 0},          // Ctrl-S: save and go on
     {25, towindow, eventkeydown, keycontroly, 0},          // Ctrl-Y: redo
     {26, towindow, eventkeydown, keycontrolz, 0},          // Ctrl-Z: undo
+    {12, repaint, 0, 0, 0},                                // Ctrl-L: redraw the screen
 };
 
 }  // namespace
@@ -134,7 +135,9 @@ void amybitmapwin::OnKeyDown(unsigned int codelow, unsigned int codehigh, unsign
     const int64_t code = int64_t(uint64_t(codehigh) << 32 | codelow);
     for (const keytranslation& k : keytable) {
         if (k.code != code) continue;
-        if (k.target == towindow) {
+        if (k.target == repaint) {
+            dodraw();  // every view, and (with every row drawn) the whole frame
+        } else if (k.target == towindow) {
             keymouse(k.type, k.value, 0, 0, 0, 0);
         } else if (pyinputview) {
             if (k.type == eventkeydown)
@@ -147,6 +150,14 @@ void amybitmapwin::OnKeyDown(unsigned int codelow, unsigned int codehigh, unsign
     // A lone Esc closes the find or save prompt; while none is open it stays ignored.
     if (code == keycodeescape && peditview && (peditview->findprompt() || peditview->saveasprompt()))
         keymouse(eventkeydown, keyescape, 0, 0, 0, 0);
+}
+
+void amybitmapwin::deliver(int64_t code) {
+    if (code > 126 || code < 32)
+        OnKeyDown(uint32_t(uint64_t(code)), uint32_t(uint64_t(code) >> 32), 0);
+    else
+        OnChar(unsigned(code), 0, 0);
+    draw();
 }
 
 void amybitmapwin::OnChar(unsigned int ch, unsigned int rep, unsigned int flags) {

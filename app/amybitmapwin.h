@@ -1,7 +1,7 @@
 // The application window: the framebuffer window with a table of views, the
 // event router and the full redraw. It turns terminal key codes into events,
 // describes each event in the status line and offers it to the views in
-// registration order until one consumes it.
+// registration order until one consumes it; Ctrl-L redraws every view.
 #pragma once
 #include <cstdint>
 
@@ -31,6 +31,10 @@ public:
 
     void addview(amyview* v);
     void dodraw();
+    // One key code from the key reader: printable ASCII goes to the input
+    // method as a character, anything else through the key table; then what
+    // the key drew is copied to the screen.
+    void deliver(int64_t code);
     virtual bool keymouse(int type, int a, int b, int c, int d, int e);
     void OnKeyDown(unsigned int codelow, unsigned int codehigh, unsigned int flags);
     void OnChar(unsigned int ch, unsigned int rep, unsigned int flags);

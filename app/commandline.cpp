@@ -42,6 +42,7 @@ const char* const usagetext =
     "                           cancels; editing goes on in the file saved\n"
     "  Ctrl-Z, Ctrl-Y           undo, redo\n"
     "  Ctrl-F                   find; Enter or Ctrl-F finds the next, Esc closes\n"
+    "  Ctrl-L                   redraw the screen\n"
     "  arrows, Home, End        move the cursor (also with Ctrl, Shift or Alt)\n"
     "  PgUp, PgDn               move a screen up or down\n"
     "  Delete, Backspace        delete the character under or before the cursor\n"

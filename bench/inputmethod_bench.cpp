@@ -22,8 +22,12 @@ struct imescreen {
         myview::pmymap = &win.bmp;
         statebar = nullptr;
         pyinputview = &ime;
+        // The bar is drawn after every key, as it is when a key changes it:
+        // the same code typed again would find it showing that already.
+        myview::wholeviews = true;
     }
     ~imescreen() {
+        myview::wholeviews = false;
         pyinputview = nullptr;
         mymapwin = nullptr;
     }

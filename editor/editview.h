@@ -124,7 +124,11 @@ public:
     bool mycopy(const unsigned char* bytes, unsigned long n);
     unsigned char* mypaste(unsigned long& n);
 
-    // Drawing.
+    // Drawing. draw draws what changed since the last draw: the display rows
+    // whose line, marks, selection or cursor changed, the rows another view
+    // drew over, where the scroll mark was and is; all of the view when the
+    // first row shown, the view's size or the pen changed (or wholeviews).
+    // The picture is always the one drawing all of the view gives.
     void draw() override;
     void clear();
     void drawline(int r);
@@ -259,6 +263,22 @@ private:
     void editsaved(const std::string& path, const fileidentity& identity);
 
     std::vector<unsigned char> selarray;  // highlighted cells of the row being drawn
+    // Drawing only what changed.
+    template <typename Glyph, typename Linefeed, typename Fileend>
+    bool walkrow(int r, Glyph glyph, Linefeed linefeed, Fileend fileend);
+    void describerow(int r, std::string& out);
+    void drawall();
+    void drawchanged();
+    void redrawrows(int a, int b);
+    std::vector<int> drawingsettings() const;
+    int scrollmarktop() const;
+    int glyphreach() const;
+    std::vector<std::string> shownrows;  // what drawline drew in each row at the last draw
+    std::vector<int> shownsettings;      // drawingsettings() then; empty before the first draw
+    int shownmarktop = 0;                // scrollmarktop() then
+    uint64_t drawnupto = 0;              // the bitmap's drawing period that ended with the last draw
+    std::string rowbytes;                // scratch for describerow
+    std::vector<unsigned char> redraw;   // scratch: which pixel rows to draw again
     unsigned char* scratch;       // bytes taken out by a change, until it is known to fit
     std::vector<int> oldtable;    // the line table around a change, while it is wrapped again
     int resyncedlines = 0;        // lines of a layout that fell into step with the old table

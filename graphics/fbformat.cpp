@@ -151,10 +151,11 @@ void fbconverter::convertrow(const unsigned char* from, int count, unsigned char
     }
 }
 
-bool copytodevice(const mybitmap& bmp, const fbformat& format, unsigned char* staging, fbwriter write,
-                  void* context) {
+bool copyrows(const mybitmap& bmp, const fbformat& format, unsigned char* staging, fbwriter write, void* context,
+              int first, int last) {
     if (!bmp.pbuf || bmp.width != format.width || bmp.height != format.height) return false;
     const int w = format.width, h = format.height;
+    if (first < 0 || last >= h || first > last) return false;
     const size_t rowbytes = size_t(w) * size_t(format.bytesperpixel());
     const bool convert = !format.bitmaporder();
     if (convert && !staging) return false;
@@ -169,11 +170,16 @@ bool copytodevice(const mybitmap& bmp, const fbformat& format, unsigned char* st
         return row;
     };
     if (format.contiguous()) {
-        if (convert)
-            for (int y = 0; y < h; ++y) devicerow(y);
-        return write(context, format.rowoffset(0), convert ? staging : bmp.pbuf, rowbytes * size_t(h));
+        const unsigned char* from = devicerow(first);
+        for (int y = first + 1; y <= last; ++y) devicerow(y);
+        return write(context, format.rowoffset(first), from, rowbytes * size_t(last - first + 1));
     }
-    for (int y = 0; y < h; ++y)
+    for (int y = first; y <= last; ++y)
         if (!write(context, format.rowoffset(y), devicerow(y), rowbytes)) return false;
     return true;
+}
+
+bool copytodevice(const mybitmap& bmp, const fbformat& format, unsigned char* staging, fbwriter write,
+                  void* context) {
+    return copyrows(bmp, format, staging, write, context, 0, format.height - 1);
 }

@@ -77,11 +77,16 @@ private:
 // Where the copy goes: count bytes at a device offset. False stops the copy.
 using fbwriter = bool (*)(void* context, long long offset, const unsigned char* bytes, size_t count);
 
-// Copies the bitmap to a device of this format through write. The plain
-// device (bitmap order, rows of width*4 bytes, no panning) gets one write of
-// the bitmap's bytes at offset 0; a contiguous one gets one write of the
-// converted area; any other gets one write per row. staging holds
-// stagingsize() bytes and may be null when the format is in bitmap order.
-// False when a write failed (or the bitmap and format differ in size).
+// Copies rows first to last of the bitmap to a device of this format through
+// write. On a contiguous device they go in one write: of the bitmap's own
+// bytes when it is in bitmap order, else of their conversion; any other
+// device gets one write per row. staging holds stagingsize() bytes (each row
+// converted in its place in the frame) and may be null when the format is in
+// bitmap order. False when a write failed, or nothing fits (the bitmap and
+// format differ in size, the rows lie outside the bitmap).
+bool copyrows(const mybitmap& bmp, const fbformat& format, unsigned char* staging, fbwriter write, void* context,
+              int first, int last);
+// All of the bitmap: the plain device (bitmap order, rows of width*4 bytes,
+// no panning) gets one write of the bitmap's bytes at offset 0.
 bool copytodevice(const mybitmap& bmp, const fbformat& format, unsigned char* staging, fbwriter write,
                   void* context);

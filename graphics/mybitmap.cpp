@@ -42,17 +42,21 @@ void mybitmap::allocate(int w, int h) {
     pbuf = new unsigned char[bytes];
     savebuf = new unsigned char[bytes];
     rows = new unsigned char*[h];
+    rowperiods = new uint64_t[h];
     std::memset(pbuf, 0xFF, bytes);
     for (int y = 0; y < h; ++y) rows[y] = pbuf + size_t(y) * size_t(w) * 4;
     unclip();
+    markrows(0, h - 1);
 }
 
 void mybitmap::release() {
     delete[] pbuf;
     delete[] savebuf;
     delete[] rows;
+    delete[] rowperiods;
     pbuf = savebuf = nullptr;
     rows = nullptr;
+    rowperiods = nullptr;
     width = height = 0;
     unclip();
 }
@@ -68,6 +72,10 @@ void mybitmap::unclip() {
     plotleft = plottop = 0;
     plotright = width;
     plotbottom = height;
+}
+
+void mybitmap::markrows(int y1, int y2) {
+    for (int y = std::max(y1, 0); y <= y2 && y < height; ++y) rowperiods[y] = period;
 }
 
 void mybitmap::setpixel(int x, int y, const mycolor& c) {
@@ -125,6 +133,7 @@ void mybitmap::clear(mycolor c) {
         tabg[v] = blendbyte(static_cast<unsigned char>(v), c.green, f);
         tabb[v] = blendbyte(static_cast<unsigned char>(v), c.blue, f);
     }
+    markrows(0, height - 1);
     const size_t count = size_t(width) * size_t(height);
     for (size_t i = 0; i < count; ++i) {
         unsigned char* p = pbuf + 4 * i;
@@ -143,6 +152,7 @@ void mybitmap::clear(mycolor c) {
 void mybitmap::clearopaque(mycolor c) {
     c.alpha = blendedmark;
     const uint32_t painted = c.value();
+    markrows(0, height - 1);
     const size_t count = size_t(width) * size_t(height);
     for (size_t i = 0; i < count; ++i) {
         uint32_t v;
@@ -167,6 +177,7 @@ void mybitmap::fillspan(int x1, int x2, int y, const mycolor& c) {
     }
     if (x1 > x2) return;
     // One pixel, then copies of what is already filled, doubling each time.
+    rowperiods[y] = period;
     unsigned char* span = rows[y] + 4 * x1;
     const size_t n = size_t(x2 - x1 + 1);
     const uint32_t v = c.value();
@@ -186,11 +197,16 @@ void mybitmap::stamp(int x, int y, const pixeloffset* p, size_t n, const mycolor
     // The bounds and rows in locals: the pixel stores could otherwise be
     // taken to change them, and they would be read again for every pixel.
     const uint32_t v = c.value();
+    const uint64_t now = period;
     const int x1 = plotleft, x2 = plotright, y1 = plottop, y2 = plotbottom;
     unsigned char* const* const r = rows;
+    uint64_t* const stamped = rowperiods;
     for (size_t i = 0; i < n; ++i) {
         const int px = x + p[i].dx, py = y + p[i].dy;
-        if (px >= x1 && px < x2 && py >= y1 && py < y2) std::memcpy(r[py] + 4 * px, &v, 4);
+        if (px >= x1 && px < x2 && py >= y1 && py < y2) {
+            std::memcpy(r[py] + 4 * px, &v, 4);
+            stamped[py] = now;
+        }
     }
 }
 
@@ -200,7 +216,9 @@ unsigned char* mybitmap::savebuffer() {
 }
 
 void mybitmap::loadbuffer() {
-    if (pbuf) std::memcpy(pbuf, savebuf, size_t(width) * size_t(height) * 4);
+    if (!pbuf) return;
+    std::memcpy(pbuf, savebuf, size_t(width) * size_t(height) * 4);
+    markrows(0, height - 1);
 }
 
 void mybitmap::setvzk(int vn, unsigned short n, const unsigned char* v, const unsigned short* c) {

@@ -1,6 +1,7 @@
 // The one off-screen screen bitmap: width x height 32-bit pixels, a second
-// buffer for saving the screen under a popup, and the shared pen (colour and
-// thickness) that every drawer uses and leaves set.
+// buffer for saving the screen under a popup, the shared pen (colour and
+// thickness) that every drawer uses and leaves set, and for every row the
+// drawing period in which it was last written.
 #pragma once
 #include <cstdint>
 #include <cstring>
@@ -54,6 +55,18 @@ public:
 
     unsigned char* savebuffer();
     void loadbuffer();
+
+    // Every row a drawing operation writes is stamped with the current drawing
+    // period. Whoever must know what changed (the copy to the device, a view
+    // that shares rows with another) ends a period when it has seen the
+    // bitmap, and later asks which rows were written after it.
+    // endperiod returns the period that ends: every row written so far is
+    // stamped with it or an earlier one, every row written from now on later.
+    uint64_t endperiod() { return period++; }
+    // Row y (inside the bitmap) was written after the period `seen` ended.
+    bool writtenafter(int y, uint64_t seen) const { return y >= 0 && y < height && rowperiods[y] > seen; }
+    // Stamps rows y1 to y2 as written, for rows changed by other means.
+    void markrows(int y1, int y2);
     // Writes the pixels as a 24-bit BMP file at path, through a new file
     // renamed over it; false, with what was there left alone, when any step
     // fails.
@@ -69,13 +82,18 @@ public:
 private:
     // The pixels that plots may change: the bitmap, cut by the clip when set.
     int plotleft = 0, plottop = 0, plotright = 0, plotbottom = 0;  // right and bottom excluded
+    uint64_t period = 1;
+    uint64_t* rowperiods = nullptr;  // the period in which each row was last written
     bool plottable(int x, int y) const { return x >= plotleft && x < plotright && y >= plottop && y < plotbottom; }
     uint32_t loadpixel(int x, int y) const {
         uint32_t v;
         std::memcpy(&v, rows[y] + 4 * x, 4);
         return v;
     }
-    void storepixel(int x, int y, uint32_t v) { std::memcpy(rows[y] + 4 * x, &v, 4); }
+    void storepixel(int x, int y, uint32_t v) {
+        std::memcpy(rows[y] + 4 * x, &v, 4);
+        rowperiods[y] = period;
+    }
     void allocate(int w, int h);
     void clearopaque(mycolor c);
     void release();

@@ -95,5 +95,24 @@ mybitmapwin::~mybitmapwin() {
 
 void mybitmapwin::draw() {
     if (fd < 0 || !myconsole::visible()) return;
-    copytodevice(bmp, format, staging, writedevice, &fd);
+    const uint64_t seen = copiedupto;
+    copiedupto = bmp.endperiod();
+    const bool whole = !deviceknown || myconsole::textshowsthrough();
+    deviceknown = whole ? copytodevice(bmp, format, staging, writedevice, &fd) : copychanged(seen);
+}
+
+void mybitmapwin::drawwhole() {
+    deviceknown = false;
+    draw();
+}
+
+// The rows written after the period `seen`, run by run.
+bool mybitmapwin::copychanged(uint64_t seen) {
+    for (int y = 0; y < bmp.height; ++y) {
+        if (!bmp.writtenafter(y, seen)) continue;
+        const int first = y;
+        while (y + 1 < bmp.height && bmp.writtenafter(y + 1, seen)) ++y;
+        if (!copyrows(bmp, format, staging, writedevice, &fd, first, y)) return false;
+    }
+    return true;
 }

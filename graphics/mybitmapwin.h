@@ -1,6 +1,7 @@
 // The bridge between the screen bitmap and the Linux framebuffer device: opens
 // it (/dev/fb0, or the device named by FRAMEBUFFER), sizes the bitmap to the
-// screen and copies the pixels to it in the device's own format.
+// screen and copies the pixels to it in the device's own format: after each
+// key only the rows drawn since the last copy.
 #pragma once
 #include "graphics/fbformat.h"
 #include "graphics/mybitmap.h"
@@ -28,6 +29,20 @@ public:
     mybitmapwin(const mybitmapwin&) = delete;
     mybitmapwin& operator=(const mybitmapwin&) = delete;
 
-    // Copies the bitmap to the device, unless the console is switched away.
+    // Copies what was drawn since the last copy to the device: the rows
+    // written since, each run of consecutive rows in one write where the
+    // device keeps them together. The whole bitmap goes where the device's
+    // content is not known (before the first copy, after a write failed or
+    // was cut short, after drawwhole) and on every copy where the console's
+    // text may draw over the picture. Nothing while the console is switched
+    // away.
     virtual void draw();
+    // The device's content is not known (the console was handed back): the
+    // whole bitmap goes.
+    void drawwhole();
+
+private:
+    uint64_t copiedupto = 0;   // the drawing period the device shows
+    bool deviceknown = false;  // the device holds the bitmap as of copiedupto
+    bool copychanged(uint64_t seen);
 };

@@ -1,5 +1,6 @@
 #include "ime/pyinput.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -105,7 +106,32 @@ void pyinput::endcomposition() {
 
 int pyinput::codelength() const { return int(strnlen(code, 8)); }
 
+// Everything the bar's pixels depend on, the bitmap drawn on among it.
+std::string pyinput::showing() const {
+    const int numbers[] = {mode, quanjiao, left, top, right, bottom, gcharwidth, zhisel->left, zhisel->top,
+                           zhisel->right, zhisel->bottom, zhisel->charwidth, chisel->left, chisel->top,
+                           chisel->right, chisel->bottom, chisel->charwidth};
+    std::string out(reinterpret_cast<const char*>(numbers), sizeof numbers);
+    out.append(reinterpret_cast<const char*>(&pmymap), sizeof pmymap);
+    out.append(code, 8);
+    out += zhisel->digistr;
+    out += '\0';
+    out += chisel->digistr;
+    return out;
+}
+
+// Another view wrote a row of the bar or of its selectors since the bar
+// was last drawn (the editor's first row and scroll mark reach into them).
+bool pyinput::overdrawn() const {
+    for (int y = std::min(top, zhisel->top); y <= std::max(bottom, zhisel->bottom); ++y)
+        if (pmymap->writtenafter(y, drawnupto)) return true;
+    return false;
+}
+
 void pyinput::draw() {
+    std::string now = showing();
+    if (!wholeviews && now == shown && !overdrawn()) return;
+    shown.swap(now);
     clear();
     zhisel->draw();
     chisel->draw();
@@ -125,8 +151,11 @@ void pyinput::draw() {
     }
     char letters[9] = {};
     std::memcpy(letters, code, 8);
-    textclip clip(*this, codeat, 0, zhisel->left - left - 1, high());
-    drawtext(codeat, textinset(), letters, charsize, gcharwidth);
+    {
+        textclip clip(*this, codeat, 0, zhisel->left - left - 1, high());
+        drawtext(codeat, textinset(), letters, charsize, gcharwidth);
+    }
+    drawnupto = pmymap->endperiod();
 }
 
 // F2 and a click on the mode label: pinyin, wubi, English, pinyin.

@@ -6,6 +6,7 @@
 // punctuation turned into full-width Chinese forms while that switch is on.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "widgets/amyview.h"
 #include "widgets/digiselview.h"
@@ -66,6 +67,9 @@ public:
     void readcode() {}
     void reset();
     bool keymouse(int type, int a, int b, int c, int d, int e) override;
+    // Draws the bar, unless it shows this already: the mode, width, code and
+    // candidates are those it last drew and no other view has drawn over its
+    // rows since (or wholeviews).
     void draw() override;
     // A prompt for a file name opens in English at half width (F1 still
     // switches to Chinese) and, as it closes, the modes from before come
@@ -109,8 +113,13 @@ private:
         int mode, lastmode;
         bool quanjiao;
     };
-    modes beforehold{};   // the modes holdenglish put aside
+    modes beforehold{};  // the modes holdenglish put aside
     bool holding = false;
+
+    std::string showing() const;
+    bool overdrawn() const;
+    std::string shown;      // showing() at the last draw
+    uint64_t drawnupto = 0;  // the bitmap's drawing period that ended with it
 };
 
 extern pyinput* pyinputview;

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "input/wakeup.h"
+
 namespace {
 
 int realcontrol(int fd, unsigned long request, void* arg) { return ioctl(fd, request, arg); }
@@ -17,6 +19,7 @@ constexpr unsigned lastvt = 63;
 
 // What take() found and changed; read by restore() in signal handlers.
 volatile sig_atomic_t modetaken = 0;
+bool graphicsrefused = false;
 volatile sig_atomic_t switchingtaken = 0;
 int foundmode = KD_TEXT;
 vt_mode foundswitching{};
@@ -25,8 +28,15 @@ volatile sig_atomic_t shown = 1;
 volatile sig_atomic_t releasepending = 0;
 volatile sig_atomic_t acquirepending = 0;
 
-void onrelease(int) { releasepending = 1; }
-void onacquire(int) { acquirepending = 1; }
+// The main loop, woken, acknowledges the switch.
+void onrelease(int) {
+    releasepending = 1;
+    wakeup::notify();
+}
+void onacquire(int) {
+    acquirepending = 1;
+    wakeup::notify();
+}
 
 void* asarg(long v) { return reinterpret_cast<void*>(intptr_t(v)); }
 
@@ -87,6 +97,7 @@ bool onshow() {
 myconsole::controlfn myconsole::control = realcontrol;
 
 void myconsole::take() {
+    wakeup::open();  // before the switching handlers, which write into it
     int mode = KD_TEXT;
     if (control(0, KDGETMODE, &mode) != 0) return;  // no virtual terminal
     takeswitching();
@@ -95,9 +106,12 @@ void myconsole::take() {
     if (switchingtaken && !onshow()) shown = 0;
     foundmode = mode;
     if (control(0, KDSETMODE, asarg(KD_GRAPHICS)) == 0) modetaken = 1;
+    else graphicsrefused = true;
 }
 
 bool myconsole::visible() { return shown != 0; }
+
+bool myconsole::textshowsthrough() { return graphicsrefused; }
 
 // A release and an acquire may both be pending (the user went away and came
 // back within one poll); they are taken in the order the state allows.
@@ -140,6 +154,7 @@ void myconsole::restore() {
 
 void myconsole::forget() {
     modetaken = 0;
+    graphicsrefused = false;
     switchingtaken = 0;
     foundmode = KD_TEXT;
     foundswitching = vt_mode{};

@@ -27,6 +27,9 @@ public:
     static void take();
     // Whether copies to the framebuffer may be made now.
     static bool visible();
+    // Whether the console's own text may draw over the picture: standard
+    // input is a virtual terminal that could not be put into graphics mode.
+    static bool textshowsthrough();
     // Acts on the switches signalled since the last call (acknowledges them);
     // true when the terminal came back and the whole frame is to be copied.
     static bool poll();

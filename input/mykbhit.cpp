@@ -1,5 +1,6 @@
 #include "input/mykbhit.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <ctime>
 #include <initializer_list>
 
+#include "input/wakeup.h"
 #include "input/wayout.h"
 
 termios mykbhit::initial_settings;
@@ -25,7 +27,9 @@ mykbhit::mykbhit() : kbuf(new unsigned char[bufsize]()) {
     new_settings.c_lflag &= ~(ICANON | ECHO | ISIG);
     // Without output flow control Ctrl-S and Ctrl-Q reach the editor as keys.
     new_settings.c_iflag &= ~IXON;
-    new_settings.c_cc[VMIN] = 1;
+    // Set once: a read returns at once with what is pending, and the loop
+    // sleeps in poll instead.
+    new_settings.c_cc[VMIN] = 0;
     new_settings.c_cc[VTIME] = 0;
     tcsetattr(0, TCSANOW, &new_settings);
     // From here on every way out puts the terminal back as it was found.
@@ -48,11 +52,7 @@ int64_t mykbhit::kbhit() {
     const int room = bufsize - zerotail - klen;
     const int want = room < readsize ? room : readsize;
     if (want > 0) {
-        new_settings.c_cc[VMIN] = 0;
-        tcsetattr(0, TCSANOW, &new_settings);
         const ssize_t got = read(0, kbuf + klen, size_t(want));
-        new_settings.c_cc[VMIN] = 1;
-        tcsetattr(0, TCSANOW, &new_settings);
         if (got > 0) {
             klen += int(got);
             lastarrival = clock();
@@ -74,6 +74,23 @@ int64_t mykbhit::kbhit() {
         if (key.code != 0) return key.code;
     }
     return 0;
+}
+
+void mykbhit::wait() {
+    const bool partial = unfinished();
+    if (klen > 0 && !partial) return;
+    int timeout = -1;
+    if (partial) {
+        const int64_t left = deadline() - clock();
+        timeout = int(left < 0 ? 0 : left > sequencewait ? sequencewait : left);
+    }
+    // (poll passes over a descriptor of -1: no wake-up pipe.)
+    pollfd watched[2] = {{0, POLLIN, 0}, {wakeup::descriptor(), POLLIN, 0}};
+    const int ready = poll(watched, 2, timeout);
+    // A handler that ran during the poll left a byte, whether it woke the
+    // poll or broke into it: the loop looks at its flags next.
+    wakeup::drain();
+    if (ready > 0 && (watched[0].revents & (POLLHUP | POLLERR | POLLNVAL))) wayout::noteendsignal(SIGHUP);
 }
 
 bool mykbhit::unfinished() const { return klen > 0 && parsekey(kbuf, klen).used == 0; }

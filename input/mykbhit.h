@@ -2,8 +2,9 @@
 // code per call and without waiting: 0 for nothing, a single byte, or a whole
 // escape sequence of 3 to 5 bytes packed first byte lowest. Every escape
 // sequence is read whole; those that are no key the editor knows are taken
-// without giving a key. The settings it found go to the way-out unit
-// (wayout), which puts them back however the program ends.
+// without giving a key. Between keys the main loop sleeps in wait(). The
+// settings it found go to the way-out unit (wayout), which puts them back
+// however the program ends.
 #pragma once
 #include <termios.h>
 
@@ -36,6 +37,13 @@ public:
     // no key are passed over, so 0 means that the pending bytes are used up
     // or are only the start of an unfinished sequence.
     int64_t kbhit();
+
+    // Sleeps until kbhit may have a key to give: not at all while whole keys
+    // are pending; until the rest of an unfinished sequence is due at the
+    // latest; otherwise, with no time limit, until the terminal has input, a
+    // signal handler wakes the loop (wakeup) or the terminal hangs up, which
+    // counts as SIGHUP.
+    void wait();
 
     // Whether the pending bytes are only the start of a sequence whose end
     // has not come, and the time (of clock) at which kbhit gives up waiting

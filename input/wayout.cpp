@@ -11,6 +11,7 @@
 #include <exception>
 
 #include "input/myconsole.h"
+#include "input/wakeup.h"
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
@@ -42,9 +43,12 @@ void sethandler(int sig, void (*handler)(int)) {
 }
 
 // The end signals (a closed terminal, a dropped session, kill, a timer) only
-// leave a note: the main loop saves what must not be lost before the process
-// ends.
-void noteend(int sig) { wayout::noteendsignal(sig); }
+// leave a note and wake the main loop: it saves what must not be lost before
+// the process ends.
+void noteend(int sig) {
+    wayout::noteendsignal(sig);
+    wakeup::notify();
+}
 
 // Every signal whose default action ends the process, apart from the faults
 // and the ignored ones; the real-time signals are added to these.
@@ -116,6 +120,7 @@ void catchfatalsignals() {
 }  // namespace
 
 void wayout::guardterminal(const termios& found) {
+    wakeup::open();  // before the handlers that write into it
     foundsettings = found;
     terminalchanged = 1;
     catchendsignals();

@@ -6,10 +6,10 @@
         written while zhedit runs) or a 24/32-bit BMP such as aaaaa.bmp.
 
     frametopng.py --watch FRAMEFILE OUTPUT.png [--fifo PATH]
-        Rewrites OUTPUT.png whenever the frame count in FRAMEFILE changes,
-        until stopped. With --fifo it wakes on the byte the framebuffer
-        writes there after each frame; it looks again every half second in
-        any case.
+        Rewrites OUTPUT.png whenever the program has written to the
+        framebuffer of FRAMEFILE, until stopped. With --fifo it wakes on the
+        byte the framebuffer writes there after each write; it looks again
+        every half second in any case.
 
 Only the standard library is used (struct and zlib for the PNG).
 """
@@ -21,8 +21,8 @@ import sys
 import time
 import zlib
 
-FRAME_MAGIC = b"ZHVFB\x01\x00\x00"
-FRAME_HEADER = struct.Struct("<8sIIIIII32x")  # magic, width, height, frames, badwrites, seq, opens
+FRAME_MAGIC = b"ZHVFB\x02\x00\x00"
+FRAME_HEADER = struct.Struct("<8sIIIIII32x")  # magic, width, height, waits, badwrites, seq, opens
 assert FRAME_HEADER.size == 64
 
 
@@ -61,17 +61,17 @@ def bgra_to_rgb(pixels):
 
 
 def read_frame(data):
-    """(frames, width, height, rgb) from the bytes of a frame file."""
+    """(seq, width, height, rgb) from the bytes of a frame file: seq counts the writes."""
     if len(data) < FRAME_HEADER.size:
         raise NotAPicture("frame file too short")
-    magic, width, height, frames, _bad, _seq, _opens = FRAME_HEADER.unpack_from(data)
+    magic, width, height, _waits, _bad, seq, _opens = FRAME_HEADER.unpack_from(data)
     if magic != FRAME_MAGIC:
         raise NotAPicture("not a frame file")
     size = width * height * 4
     if len(data) < FRAME_HEADER.size + size:
         raise NotAPicture("frame file shorter than its %dx%d frame" % (width, height))
     pixels = data[FRAME_HEADER.size:FRAME_HEADER.size + size]
-    return frames, width, height, bgra_to_rgb(pixels)
+    return seq, width, height, bgra_to_rgb(pixels)
 
 
 def read_frame_file(path, tries=50):
@@ -125,7 +125,7 @@ def convert(src, dst):
     with open(src, "rb") as f:
         head = f.read(8)
     if head == FRAME_MAGIC:
-        _frames, width, height, rgb = read_frame_file(src)
+        _seq, width, height, rgb = read_frame_file(src)
     else:
         with open(src, "rb") as f:
             width, height, rgb = read_bmp(f.read())
@@ -152,12 +152,12 @@ def watch(framefile, dst, fifo=None):
             else:
                 time.sleep(0.5)
             try:
-                frames, width, height, rgb = read_frame_file(framefile)
+                seq, width, height, rgb = read_frame_file(framefile)
             except (OSError, NotAPicture):
                 continue  # not there yet
-            if frames != shown and frames > 0:
+            if seq != shown and seq > 0:
                 write_atomically(dst, png_bytes(width, height, rgb))
-                shown = frames
+                shown = seq
     finally:
         for d in (fd, keep):
             if d is not None:

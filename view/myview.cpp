@@ -12,6 +12,7 @@ const int& gcharwidth = textsize;
 void setgcharwidth(int size) { textsize = std::clamp(size, smallesttextsize, largesttextsize); }
 
 mybitmap* myview::pmymap = nullptr;
+bool myview::wholeviews = false;
 
 myview::myview(int x1, int y1, int x2, int y2)
     : left(std::min(x1, x2)), top(std::min(y1, y2)), right(std::max(x1, x2)), bottom(std::max(y1, y2)) {}

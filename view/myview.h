@@ -26,6 +26,10 @@ public:
     bool redstrokes = false;  // draw horizontal-leading strokes in red (the editor)
 
     static mybitmap* pmymap;  // the shared screen bitmap
+    // Views that draw only what changed since they last drew (the editor, the
+    // input bar) draw all of themselves instead whenever they draw: the plain
+    // way, which the partial drawing is tested against.
+    static bool wholeviews;
 
     myview() = default;
     myview(int x1, int y1, int x2, int y2);

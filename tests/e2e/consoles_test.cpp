@@ -99,14 +99,7 @@ TEST_P(deviceformat, showsthescreenshotreducedtothedevice) {
     result r = s.finish();
     ASSERT_TRUE(r.error.empty()) << r.error;
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.frames, s.expected() + 1);
     EXPECT_EQ(r.badwrites, 0u) << "a write reached outside the visible area";
-    if (d.extraline == 0 && d.vwidth == 0 && d.shortwrite == 0) {
-        EXPECT_EQ(r.writes, r.frames) << "rows without gaps go in one write";
-    }
-    if (d.shortwrite > 0) {
-        EXPECT_GT(r.writes, r.frames) << "the short writes were retried";
-    }
     ASSERT_EQ(r.files.count("aaaaa.bmp"), 1u);
     EXPECT_TRUE(showsreduced(r.last, r.files["aaaaa.bmp"], d.keep));
 }
@@ -225,13 +218,14 @@ TEST(consoles, copiesonlywhileonshow) {
     const zhe2e::frame before = s.lastframe();
     ASSERT_TRUE(s.switchaway() && s.switchback()) << s.error();
     EXPECT_TRUE(s.lastframe().pixels == before.pixels);
-    const unsigned frames = s.frames();
+    EXPECT_EQ(s.rowswritten().size(), 768u) << "the whole frame";
+    const unsigned writes = s.writes();
     ASSERT_TRUE(s.switchaway()) << s.error();
     ASSERT_TRUE(s.send("ab" + keys::F8)) << s.error();
     result r = s.finish();
     ASSERT_TRUE(r.error.empty()) << r.error;
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.frames, frames);
+    EXPECT_EQ(r.writes, writes);
     EXPECT_EQ(r.console.releases, 2u);
     EXPECT_EQ(r.console.acquires, 1u);
     EXPECT_EQ(r.files.count("aaaaa.bmp"), 1u) << "the screenshot is still written";

@@ -253,8 +253,7 @@ bool session::launch() {
 
 bool session::start() {
   if (!launch()) return false;
-  expected_ = 2;
-  return waitfor(expected_, 0);
+  return waitfor("the first wait", false, [](const session& s, unsigned) { return s.waits() > 0; }, 0);
 }
 
 void session::mapframes() {
@@ -269,7 +268,8 @@ void session::mapframes() {
       const zhvfb::header* h = headerof(m);
       std::size_t devat = zhvfb::deviceoffset(h->width, h->height);
       bool ok = __atomic_load_n(&h->magic, __ATOMIC_ACQUIRE) == zhvfb::magic &&
-                len >= devat + sizeof(zhvfb::device) && len == devat + sizeof(zhvfb::device) + deviceof(m)->memsize;
+                len >= devat + sizeof(zhvfb::device) &&
+                len == zhvfb::rowsoffset(h->width, h->height, deviceof(m)->memsize) + h->height * sizeof(std::uint32_t);
       if (ok) {
         map_ = m;
         maplen_ = len;
@@ -281,10 +281,31 @@ void session::mapframes() {
   ::close(fd);
 }
 
-unsigned session::frames() const {
+std::uint32_t session::headerfield(std::size_t offset) const {
   const_cast<session*>(this)->mapframes();
   if (map_ == nullptr) return 0;
-  return __atomic_load_n(&headerof(map_)->frames, __ATOMIC_ACQUIRE);
+  return __atomic_load_n(reinterpret_cast<const std::uint32_t*>(static_cast<const char*>(map_) + offset),
+                         __ATOMIC_ACQUIRE);
+}
+
+unsigned session::waits() const { return headerfield(offsetof(zhvfb::header, waits)); }
+
+unsigned session::writes() const {
+  const_cast<session*>(this)->mapframes();
+  return map_ == nullptr ? 0 : __atomic_load_n(&deviceof(map_)->writes, __ATOMIC_ACQUIRE);
+}
+
+std::vector<int> session::rowswritten() const {
+  std::vector<int> rows;
+  const_cast<session*>(this)->mapframes();
+  if (map_ == nullptr) return rows;
+  const zhvfb::header* h = headerof(map_);
+  const auto* stamps = reinterpret_cast<const std::uint32_t*>(
+      static_cast<const char*>(map_) + zhvfb::rowsoffset(h->width, h->height, deviceof(map_)->memsize));
+  const unsigned now = waits();
+  for (std::uint32_t y = 0; y < h->height; ++y)
+    if (__atomic_load_n(&stamps[y], __ATOMIC_ACQUIRE) == now) rows.push_back(static_cast<int>(y));
+  return rows;
 }
 
 frame session::lastframe() const {
@@ -348,24 +369,19 @@ bool session::reap(bool block) {
   return ended_;
 }
 
-bool session::waitfor(unsigned count, unsigned slack) {
+bool session::waitfor(const char* what, bool mayend, bool (*done)(const session&, unsigned), unsigned arg) {
   auto deadline = std::chrono::steady_clock::now() + opt_.timeout;
   for (;;) {
     drain();
-    unsigned n = frames();
-    if (n >= count) {
-      if (n > count + slack)
-        return fail("expected " + std::to_string(count) + " frames, the program copied " + std::to_string(n));
-      return true;
-    }
+    if (done(*this, arg)) return true;
     if (!running() || reap(false)) {
       drain();
-      return fail("the program ended (" + describestatus(waitstatus_) + ") after " + std::to_string(n) + " of " +
-                  std::to_string(count) + " frames; output: " + output_);
+      if (mayend) return true;
+      return fail(std::string("the program ended (") + describestatus(waitstatus_) + ") before " + what +
+                  "; output: " + output_);
     }
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0)
-      return fail("timed out waiting for frame " + std::to_string(count) + " (have " + std::to_string(n) + ")");
+    if (left.count() <= 0) return fail(std::string("timed out waiting for ") + what);
     pollfd p[3];
     nfds_t np = 0;
     if (master_ >= 0 && !masterclosed_) p[np++] = {master_, POLLIN, 0};
@@ -377,16 +393,16 @@ bool session::waitfor(unsigned count, unsigned slack) {
   }
 }
 
+bool session::settle(bool mayend) {
+  return waitfor("the program to handle every key sent", mayend, [](const session& s, unsigned sent) {
+    return s.headerfield(offsetof(zhvfb::header, waitedafter)) >= sent;
+  }, sent_);
+}
+
 bool session::key(const std::string& bytes) {
   if (!running()) return fail("key sent but the program is not running");
-  unsigned n = frames();
-  if (n != expected_)
-    return fail("before the key the program had copied " + std::to_string(n) + " frames, expected " +
-                std::to_string(expected_));
-  if (!send(bytes, 1)) return false;
-  // F7 and F8 may already have copied their final redraw as well.
-  bool ends = bytes == keys::F7 || bytes == keys::F8;
-  return waitfor(expected_, ends ? 1 : 0);
+  // F7 and F8 may end the program instead.
+  return send(bytes) && settle(bytes == keys::F7 || bytes == keys::F8);
 }
 
 bool session::keys(const std::vector<std::string>& list) {
@@ -395,18 +411,16 @@ bool session::keys(const std::vector<std::string>& list) {
   return true;
 }
 
-bool session::send(const std::string& bytes, unsigned frames) {
+bool session::send(const std::string& bytes) {
   if (!running() || master_ < 0) return fail("bytes sent but the program is not running");
   ssize_t w;
   do w = ::write(master_, bytes.data(), bytes.size());
   while (w < 0 && errno == EINTR);
   if (w != static_cast<ssize_t>(bytes.size()))
     return fail("short write to the terminal: " + std::string(w < 0 ? strerror(errno) : "partial"));
-  expected_ += frames;
+  sent_ += static_cast<unsigned>(bytes.size());
   return true;
 }
-
-bool session::waitframes(unsigned count) { return waitfor(count, ~0u - count); }
 
 bool session::kill(int sig) {
   if (!running()) return fail("signal sent but the program is not running");
@@ -446,22 +460,21 @@ bool session::waitswitching() {
 bool session::switchaway() {
   if (!waitswitching()) return false;
   consolestate c = console();
+  const unsigned before = waits();
   if (!kill(c.relsig)) return false;
-  return waitconsole("the release", [](const consolestate& n, unsigned b) { return n.releases > b; }, c.releases);
+  return waitconsole("the release", [](const consolestate& n, unsigned b) { return n.releases > b; }, c.releases) &&
+         waitfor("a wait after the release", false, [](const session& s, unsigned w) { return s.waits() > w; },
+                 before);
 }
 
 bool session::switchback() {
   if (!waitswitching()) return false;
   consolestate c = console();
-  unsigned n = frames();
-  if (n != expected_)
-    return fail("before switching back the program had copied " + std::to_string(n) + " frames, expected " +
-                std::to_string(expected_));
+  const unsigned before = waits();
   if (!kill(c.acqsig)) return false;
-  if (!waitconsole("the acquire", [](const consolestate& s, unsigned b) { return s.acquires > b; }, c.acquires))
-    return false;
-  expected_ += 1;
-  return waitfor(expected_, 0);
+  return waitconsole("the acquire", [](const consolestate& s, unsigned b) { return s.acquires > b; }, c.acquires) &&
+         waitfor("a wait after the acquire", false, [](const session& s, unsigned w) { return s.waits() > w; },
+                 before);
 }
 
 bool session::terminal(termios& now) const { return master_ >= 0 && tcgetattr(master_, &now) == 0; }
@@ -520,7 +533,6 @@ result session::finish() {
   r.last = lastframe();
   if (map_ != nullptr) {
     const zhvfb::header* h = headerof(map_);
-    r.frames = __atomic_load_n(&h->frames, __ATOMIC_ACQUIRE);
     r.badwrites = __atomic_load_n(&h->badwrites, __ATOMIC_ACQUIRE);
     r.opens = __atomic_load_n(&h->opens, __ATOMIC_ACQUIRE);
     const zhvfb::device* d = deviceof(map_);

@@ -4,8 +4,8 @@
 //   zhe2e::options o;
 //   o.files["aaaaa.txt"] = "hello";
 //   zhe2e::session s(o);
-//   ASSERT_TRUE(s.start()) << s.error();       // start-up done: two frames shown
-//   ASSERT_TRUE(s.key("a")) << s.error();      // one key, waits for its one frame
+//   ASSERT_TRUE(s.start()) << s.error();       // start-up done: the first screen shown
+//   ASSERT_TRUE(s.key("a")) << s.error();      // one key, waits until it is handled and shown
 //   ASSERT_TRUE(s.key(zhe2e::keys::F7)) << s.error();
 //   zhe2e::result r = s.finish();              // waits for the end, collects everything
 //
@@ -14,9 +14,12 @@
 // holds the frame file, the frame FIFO and the redirected clipboard file. It is
 // removed when the session is destroyed unless ZHEDIT_E2E_KEEP is set.
 //
-// Synchronisation is by frame count only: the program copies its screen exactly
-// once per non-zero key code, so after writing one key the driver waits until
-// the count has grown by one. The timeout is a safety net that fails the step.
+// Synchronisation is by the waits the framebuffer library counts: the program
+// waits for input with no time limit only when it has handled every key it
+// read and copied what they drew, and the library notes how many bytes it had
+// read by then. After writing keys the driver waits until the program waits
+// again having read every byte written so far; start-up is done at its first
+// wait. The timeout is a safety net that fails the step.
 #ifndef ZHEDIT_TESTS_E2E_DRIVER_H
 #define ZHEDIT_TESTS_E2E_DRIVER_H
 
@@ -131,7 +134,6 @@ struct result {
   std::map<std::string, std::string> files;  // working directory, path -> bytes
   std::optional<std::string> clipboard;      // the redirected clipboard file, if it exists
   frame last;               // the last frame copied to the framebuffer
-  unsigned frames = 0;      // frame copies in all
   unsigned badwrites = 0;   // framebuffer writes that touched bytes outside the visible area
   unsigned opens = 0;       // opens of the framebuffer
   unsigned writes = 0;      // write() calls on the framebuffer
@@ -152,27 +154,25 @@ class session {
 
   // Starts the program without waiting for anything.
   bool launch();
-  // Starts the program and waits for its two start-up frames. False (see
+  // Starts the program and waits until it first waits for a key. False (see
   // error()) when it ended or timed out first.
   bool start();
-  // Writes one key's bytes in one write and waits until exactly one more frame
-  // has been copied; fails when there were more. A key that ends the program
-  // (F7, F8) returns after its own frame, with or without the final redraw;
-  // finish() collects the rest.
+  // Writes one key's bytes in one write and waits until the program has
+  // handled it (settle). A key that ends the program (F7, F8) may end it instead.
   bool key(const std::string& bytes);
   // Several keys, one after the other, each as key().
   bool keys(const std::vector<std::string>& list);
-  // Writes bytes without waiting for a frame (a NUL byte, split sequences).
-  // Adds `frames` to the number of frames the driver expects.
-  bool send(const std::string& bytes, unsigned frames = 0);
-  // Waits until at least `count` frames have been copied in all.
-  bool waitframes(unsigned count);
+  // Writes bytes without waiting (a NUL byte, split sequences, bursts).
+  bool send(const std::string& bytes);
+  // Waits until the program waits for input having read every byte written
+  // so far; with `mayend`, its end will do too.
+  bool settle(bool mayend = false);
   // Sends a signal to the program.
   bool kill(int sig);
   // On a console (options::console): the user switches to another terminal;
-  // waits until the program acknowledged the release.
+  // waits until the program acknowledged the release and waits again.
   bool switchaway();
-  // And back: waits for the acknowledgement and the one frame it copies.
+  // And back: waits for the acknowledgement and the whole frame it copies.
   bool switchback();
   // Waits until the program has taken part in switching (VT_PROCESS).
   bool waitswitching();
@@ -183,9 +183,12 @@ class session {
   // finished afterwards.
   result finish();
 
-  unsigned frames() const;       // frame copies so far
-  unsigned expected() const { return expected_; }  // frames the driver expects
+  unsigned waits() const;        // waits counted so far
+  unsigned writes() const;       // write() calls on the framebuffer so far
   frame lastframe() const;       // the last frame copied so far
+  // The visible rows written since the program last began to wait: after
+  // key(), the rows that key wrote.
+  std::vector<int> rowswritten() const;
   const std::string& output() const { return output_; }
   const std::string& error() const { return error_; }
   bool running() const { return pid_ > 0 && !ended_; }
@@ -199,7 +202,8 @@ class session {
   void mapframes();
   void drain();
   bool reap(bool block);
-  bool waitfor(unsigned count, unsigned slack);
+  bool waitfor(const char* what, bool mayend, bool (*done)(const session&, unsigned), unsigned arg);
+  std::uint32_t headerfield(std::size_t offset) const;
   bool waitconsole(const char* what, bool (*done)(const consolestate&, unsigned), unsigned before);
   void cleanup();
 
@@ -216,7 +220,7 @@ class session {
   bool finished_ = false;
   void* map_ = nullptr;
   std::size_t maplen_ = 0;
-  unsigned expected_ = 0;
+  unsigned sent_ = 0;  // bytes written to the terminal
   std::string output_;
   std::string error_;
   termios before_{};

@@ -87,7 +87,7 @@ TEST(textsize, refusedsizes) {
     zhe2e::result r = s.finish();
     EXPECT_EQ(r.status, c.status) << r.output;
     EXPECT_NE(r.output.find(c.says), std::string::npos) << r.output;
-    EXPECT_EQ(r.files.count("aaaaa.txt") + r.frames, 0u);
+    EXPECT_EQ(r.files.count("aaaaa.txt") + r.writes, 0u);
     EXPECT_TRUE(r.haveafter && zhe2e::sametermios(r.before, r.after)) << zhe2e::termiosdiff(r.before, r.after);
   }
 }

@@ -159,9 +159,9 @@ void expectplaced(const mybitmap& b, const fbformat& f, const memdevice& d, int 
 }
 
 // Rows longer than the visible width, and a screen panned to (x, y) of a
-// larger virtual screen, wrapping to its top where the device says so: one
-// write per row unless the rows follow each other, and nothing outside the
-// visible area touched.
+// larger virtual screen, wrapping to its top where the device says so, copied
+// in two runs of rows: one write per row unless the rows follow each other,
+// and nothing outside the visible area touched.
 TEST(fbformat, placesthevisibleareainpaddedandpannedrows) {
     const int w = 9, h = 5;
     mybitmap b(w, h);
@@ -172,7 +172,7 @@ TEST(fbformat, placesthevisibleareainpaddedandpannedrows) {
         size_t writes;
     };
     for (const layout& l : {layout{32, 12, 0, 0, h, false, h}, layout{16, 10, 0, 0, h, false, h},
-                            layout{32, 0, 0, 6, 12, false, 1}, layout{16, 10, 3, 4, 12, false, h},
+                            layout{32, 0, 0, 6, 12, false, 2}, layout{16, 10, 3, 4, 12, false, h},
                             layout{16, 0, 0, 10, 12, true, h}}) {
         fbformat f = l.bits == 32 ? format(w, h) : format(w, h, 16, rgb565);
         SCOPED_TRACE(std::to_string(l.bits) + " bits, at " + std::to_string(l.x) + "," + std::to_string(l.y));
@@ -184,7 +184,8 @@ TEST(fbformat, placesthevisibleareainpaddedandpannedrows) {
         ASSERT_TRUE(f.supported());
         std::vector<unsigned char> staging(f.stagingsize());
         memdevice d(size_t(f.linelength) * size_t(l.vheight));
-        ASSERT_TRUE(copytodevice(b, f, staging.data(), memdevice::put, &d));
+        ASSERT_TRUE(copyrows(b, f, staging.data(), memdevice::put, &d, 0, 1));
+        ASSERT_TRUE(copyrows(b, f, staging.data(), memdevice::put, &d, 2, h - 1));
         EXPECT_EQ(d.writes.size(), l.writes);
         expectplaced(b, f, d, l.vheight);
     }
@@ -235,6 +236,8 @@ TEST(fbformat, stopsatafailedwriteandrefusesamismatchedbitmap) {
     memdevice d2(9 * 6 * 4);
     EXPECT_FALSE(copytodevice(b, format(9, 6), nullptr, memdevice::put, &d2));
     EXPECT_FALSE(copytodevice(b, format(8, 6, 16, rgb565), nullptr, memdevice::put, &d2)) << "no staging";
+    EXPECT_FALSE(copyrows(b, format(8, 6), nullptr, memdevice::put, &d2, 4, 6)) << "past the last row";
+    EXPECT_FALSE(copyrows(b, format(8, 6), nullptr, memdevice::put, &d2, 3, 2));
     EXPECT_TRUE(d2.writes.empty());
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fuzz/keyreaderfuzz.h"
+#include "input/wayout.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ protected:
         faketime = 1000;
     }
     void TearDown() override {
-        close(writeend);
+        if (writeend >= 0) close(writeend);
         dup2(savedstdin, 0);
         close(savedstdin);
     }
@@ -108,6 +109,30 @@ TEST_F(kbhittest, sequencesreadwholewhateverthesplit) {
             drain(k);
         }
     }
+}
+
+// The loop's sleep ends at once while whole keys or input are pending, when
+// the rest of a sequence is due, and when the terminal hangs up, which counts
+// as SIGHUP. (Were it to sleep instead, the test would hang.)
+TEST_F(kbhittest, waitendsforkeysthesequencesdeadlineandahangup) {
+    mykbhit k;
+    k.clock = [] { return faketime; };
+    send("ab");
+    EXPECT_EQ(k.kbhit(), 'a');
+    k.wait();
+    EXPECT_EQ(k.kbhit(), 'b');
+    send("\x1b");
+    EXPECT_EQ(k.kbhit(), 0);
+    faketime += mykbhit::sequencewait;
+    k.wait();
+    EXPECT_EQ(k.kbhit(), 27);
+    send("c");
+    k.wait();
+    EXPECT_EQ(k.kbhit(), 'c');
+    close(writeend);
+    writeend = -1;
+    k.wait();
+    EXPECT_EQ(wayout::pendingendsignal(), SIGHUP);
 }
 
 TEST_F(kbhittest, pendingbufferneverfillsitszerotail) {

@@ -39,8 +39,8 @@ RGB = [[(255, 0, 0), (0, 255, 0), (0, 0, 255)],
 EXPECTED = bytes(c for row in RGB for px in row for c in px)
 
 
-def frame_file(frames=5, seq=10):
-    header = struct.pack("<8sIIIIII32x", b"ZHVFB\x01\x00\x00", WIDTH, HEIGHT, frames, 0, seq, 1)
+def frame_file(waits=5, seq=10):
+    header = struct.pack("<8sIIIIII32x", b"ZHVFB\x02\x00\x00", WIDTH, HEIGHT, waits, 0, seq, 1)
     pixels = bytes(c for row in RGB for (r, g, b) in row for c in (b, g, r, 254))
     return header + pixels
 

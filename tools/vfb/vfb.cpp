@@ -12,8 +12,12 @@
 //                              (default 32 bits, blue green red alpha, rows of width*4)
 //   lseek, write               the device memory, kept in the frame file
 //                              ZHEDIT_VFB_FRAME with the visible screen decoded
-//                              to 32 bits (layout in vfbformat.h)
+//                              to 32 bits and the rows each key wrote (layout in
+//                              vfbformat.h)
 //   close                      forgets the screen descriptor
+//   poll, ppoll, read          on standard input: counted in the frame file when
+//                              the program begins to wait with no input pending,
+//                              with the bytes it has read (vfbformat.h)
 //
 // ZHEDIT_VFB_FAIL=open|fixed|variable makes the open or one of the two
 // ioctls fail. ZHEDIT_VFB_SHORTWRITE=N makes every write take at most N
@@ -45,6 +49,8 @@
 #include <linux/fb.h>
 #include <linux/kd.h>
 #include <linux/vt.h>
+#include <poll.h>
+#include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -54,6 +60,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/types.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -69,6 +76,9 @@ using ioctlfn = int (*)(int, unsigned long, ...);
 using lseekfn = off_t (*)(int, off_t, int);
 using lseek64fn = off64_t (*)(int, off64_t, int);
 using writefn = ssize_t (*)(int, const void*, size_t);
+using readfn = ssize_t (*)(int, void*, size_t);
+using pollfn = int (*)(struct pollfd*, nfds_t, int);
+using ppollfn = int (*)(struct pollfd*, nfds_t, const struct timespec*, const sigset_t*);
 using closefn = int (*)(int);
 using fopenfn = FILE* (*)(const char*, const char*);
 using pwritefn = ssize_t (*)(int, const void*, size_t, off_t);
@@ -101,6 +111,9 @@ ioctlfn realioctl() { static ioctlfn f = nextdef<ioctlfn>("ioctl"); return f; }
 lseekfn reallseek() { static lseekfn f = nextdef<lseekfn>("lseek"); return f; }
 lseek64fn reallseek64() { static lseek64fn f = nextdef<lseek64fn>("lseek64"); return f; }
 writefn realwrite() { static writefn f = nextdef<writefn>("write"); return f; }
+readfn realread() { static readfn f = nextdef<readfn>("read"); return f; }
+pollfn realpoll() { static pollfn f = nextdef<pollfn>("poll"); return f; }
+ppollfn realppoll() { static ppollfn f = nextdef<ppollfn>("ppoll"); return f; }
 closefn realclose() { static closefn f = nextdef<closefn>("close"); return f; }
 fopenfn realfopen() { static fopenfn f = nextdef<fopenfn>("fopen"); return f; }
 fopenfn realfopen64() { static fopenfn f = nextdef<fopenfn>("fopen64"); return f; }
@@ -265,8 +278,10 @@ struct screenstate {
   unsigned char* mem = nullptr;    // the device memory, in the frame file
   zhvfb::device local{};           // the device block when there is no frame file
   zhvfb::device* dev = &local;
+  std::uint32_t* rows = nullptr;   // per visible row: the wait count plus one at its last write
   int notifyfd = -1;
-  std::uint32_t frames = 0;        // kept here too when there is no frame file
+  std::uint32_t waits = 0;         // kept here too when there is no frame file
+  std::uint32_t readbytes = 0;
 };
 screenstate screen;
 
@@ -384,7 +399,8 @@ void setupscreen() {
     int fd = realopen()(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd >= 0) {
       std::size_t devat = zhvfb::deviceoffset(screen.width, screen.height);
-      std::size_t total = devat + sizeof(zhvfb::device) + screen.memsize;
+      std::size_t rowsat = zhvfb::rowsoffset(screen.width, screen.height, screen.memsize);
+      std::size_t total = rowsat + screen.height * sizeof(std::uint32_t);
       void* m = MAP_FAILED;
       if (ftruncate(fd, static_cast<off_t>(total)) == 0)
         m = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
@@ -396,6 +412,7 @@ void setupscreen() {
         screen.dev = reinterpret_cast<zhvfb::device*>(base + devat);
         *screen.dev = screen.local;
         screen.mem = base + devat + sizeof(zhvfb::device);
+        screen.rows = reinterpret_cast<std::uint32_t*>(base + rowsat);
         screen.hdr->width = screen.width;
         screen.hdr->height = screen.height;
         __atomic_store_n(&screen.hdr->magic, zhvfb::magic, __ATOMIC_RELEASE);
@@ -535,11 +552,24 @@ void decoderow(std::size_t y) {
   }
 }
 
-// Decodes the visible rows that [pos, pos + n) touched.
+// Decodes the visible rows that [pos, pos + n) touched, and stamps them with
+// the wait count plus one.
 void decode(std::size_t pos, std::size_t n) {
   if (n == 0 || screen.line == 0) return;
-  for (std::size_t r = pos / screen.line; r <= (pos + n - 1) / screen.line; ++r)
-    if (r >= screen.yoffset && r < screen.yoffset + screen.height) decoderow(r - screen.yoffset);
+  for (std::size_t r = pos / screen.line; r <= (pos + n - 1) / screen.line; ++r) {
+    if (r < screen.yoffset || r >= screen.yoffset + screen.height) continue;
+    decoderow(r - screen.yoffset);
+    if (screen.rows != nullptr) __atomic_store_n(&screen.rows[r - screen.yoffset], screen.waits + 1, __ATOMIC_RELEASE);
+  }
+}
+
+// One byte into the FIFO for a waiting reader (a full FIFO is fine: readers
+// look at the counts).
+void notifyreader() {
+  if (screen.notifyfd < 0) return;
+  char one = 1;
+  ssize_t r = realwrite()(screen.notifyfd, &one, 1);
+  (void)r;
 }
 
 // Whether [pos, pos + n) lies inside the visible area: within one visible
@@ -558,7 +588,6 @@ bool visiblewrite(std::size_t pos, std::size_t n) {
 
 // Behaves like the framebuffer device: the bytes land at the position, a write
 // past the end is cut short (ENOSPC when nothing fits, EFBIG from beyond the end).
-// A frame is counted when a write reaches the last visible byte.
 ssize_t screenwrite(fbfd& f, const void* buf, size_t n) {
   if (f.pos > screen.memsize) {
     errno = EFBIG;
@@ -567,10 +596,7 @@ ssize_t screenwrite(fbfd& f, const void* buf, size_t n) {
   std::size_t room = screen.memsize - f.pos;
   std::size_t count = n < room ? n : room;
   if (screen.shortwrite > 0 && count > screen.shortwrite) count = screen.shortwrite;
-  std::size_t last = rowstart(screen.height - 1) + rowbytes() - 1;
-  bool completes = count > 0 && f.pos <= last && last < f.pos + count;
   bool visible = visiblewrite(f.pos, n);
-  if (completes) ++screen.frames;
   __atomic_add_fetch(&screen.dev->writes, 1, __ATOMIC_RELEASE);
   if (screen.hdr != nullptr) {
     zhvfb::header* h = screen.hdr;
@@ -583,19 +609,60 @@ ssize_t screenwrite(fbfd& f, const void* buf, size_t n) {
     }
     __atomic_store_n(&h->seq, s + 2, __ATOMIC_RELEASE);
     if (!visible) __atomic_add_fetch(&h->badwrites, 1, __ATOMIC_RELEASE);
-    __atomic_store_n(&h->frames, screen.frames, __ATOMIC_RELEASE);
   }
-  if (completes && screen.notifyfd >= 0) {
-    char one = 1;
-    ssize_t r = realwrite()(screen.notifyfd, &one, 1);  // a full FIFO is fine: readers check the count
-    (void)r;
-  }
+  notifyreader();
   f.pos += count;
   if (count == 0 && n > 0) {
     errno = ENOSPC;
     return -1;
   }
   return static_cast<ssize_t>(count);
+}
+
+// --- standard input -------------------------------------------------------
+
+// Whether standard input has input pending now.
+bool inputpending() {
+  pollfd p{0, POLLIN, 0};
+  return realpoll()(&p, 1, 0) > 0 && (p.revents & POLLIN) != 0;
+}
+
+// The program begins to wait for standard input with no time limit: counted
+// when nothing is pending there, after the bytes read so far (vfbformat.h).
+void beginwait() {
+  if (inputpending()) return;
+  ++screen.waits;
+  // The count first: a reader that sees waitedafter reach its bytes sees it too.
+  if (screen.hdr != nullptr) {
+    __atomic_store_n(&screen.hdr->waits, screen.waits, __ATOMIC_RELEASE);
+    __atomic_store_n(&screen.hdr->waitedafter, screen.readbytes, __ATOMIC_RELEASE);
+  }
+  notifyreader();
+}
+
+bool watchesinput(const pollfd* fds, nfds_t n) {
+  for (nfds_t i = 0; i < n; ++i)
+    if (fds[i].fd == 0 && (fds[i].events & POLLIN) != 0) return true;
+  return false;
+}
+
+// A read of standard input that would wait: a blocking descriptor in
+// canonical mode or with a minimum count and no time limit.
+bool readwaits() {
+  const int flags = fcntl(0, F_GETFL);
+  termios t{};
+  if (flags < 0 || (flags & O_NONBLOCK) != 0 || tcgetattr(0, &t) != 0) return false;
+  return (t.c_lflag & ICANON) != 0 || (t.c_cc[VMIN] > 0 && t.c_cc[VTIME] == 0);
+}
+
+ssize_t readinput(readfn real, void* buf, size_t n) {
+  if (n > 0 && readwaits()) beginwait();
+  const ssize_t got = real(0, buf, n);
+  if (got > 0) {
+    screen.readbytes += static_cast<std::uint32_t>(got);
+    if (screen.hdr != nullptr) __atomic_store_n(&screen.hdr->readbytes, screen.readbytes, __ATOMIC_RELEASE);
+  }
+  return got;
 }
 
 // --- the console ------------------------------------------------------------
@@ -784,6 +851,29 @@ off64_t lseek64(int fd, off64_t offset, int whence) noexcept {
 ssize_t write(int fd, const void* buf, size_t n) {
   if (fbfd* f = findfd(fd)) return screenwrite(*f, buf, n);
   return writeondisk(fd, n, -1, [&](size_t k) { return realwrite()(fd, buf, k); });
+}
+
+ssize_t read(int fd, void* buf, size_t n) {
+  if (fd == 0) return readinput(realread(), buf, n);
+  return realread()(fd, buf, n);
+}
+
+ssize_t __read_chk(int fd, void* buf, size_t n, size_t) { return read(fd, buf, n); }
+
+int poll(struct pollfd* fds, nfds_t n, int timeout) {
+  if (timeout < 0 && watchesinput(fds, n)) beginwait();
+  return realpoll()(fds, n, timeout);
+}
+
+int __poll_chk(struct pollfd* fds, nfds_t n, int timeout, size_t) { return poll(fds, n, timeout); }
+
+int ppoll(struct pollfd* fds, nfds_t n, const struct timespec* timeout, const sigset_t* mask) {
+  if (timeout == nullptr && watchesinput(fds, n)) beginwait();
+  return realppoll()(fds, n, timeout, mask);
+}
+
+int __ppoll_chk(struct pollfd* fds, nfds_t n, const struct timespec* timeout, const sigset_t* mask, size_t) {
+  return ppoll(fds, n, timeout, mask);
 }
 
 ssize_t pwrite(int fd, const void* buf, size_t n, off_t at) {

@@ -6,16 +6,25 @@
 // wrote; for any other format they are decoded from the device memory, each
 // colour field's bits at the top of its byte (low bits zero; a field wider
 // than 8 bits, up to 32, gives its top 8) and alpha 255 unless the format has
-// a transparency field. After the pixels come a 64-byte
-// `device` block and then the whole device memory as the program left it.
+// a transparency field. After the pixels come a 64-byte `device` block, the
+// whole device memory as the program left it, and then one 32-bit number per
+// visible row: the wait count (`waits`) plus one at the row's last write, 0
+// for a row never written. The rows a key wrote are those whose number equals
+// the wait count once the program waits again.
 //
 // Writer protocol (one writer, the program under test): for every write() on
 // the framebuffer it makes `seq` odd, copies the bytes (and decodes the rows
-// they touched), makes `seq` even again and then publishes the `frames` count
-// with a release store. A reader that loads `frames` (acquire) sees every
-// pixel of that frame; a reader that copies the pixels while the program may
-// still be drawing takes `seq` before and after the copy and retries when it
-// changed or was odd.
+// they touched), makes `seq` even again (release). A reader that copies the
+// pixels while the program may still be drawing takes `seq` before and after
+// the copy and retries when it changed or was odd.
+//
+// Waiting: each time the program begins to wait for standard input with no
+// time limit (poll or ppoll with no timeout on descriptor 0, or a blocking
+// read of it) while no input is pending there, the library stores the bytes
+// counts the wait in `waits` and then stores the bytes read from standard
+// input so far in `waitedafter` (both release). A reader that has written n bytes to the terminal in
+// all knows that the program has handled every key among them, and copied
+// what they drew, once `waitedafter` reaches n.
 #ifndef ZHEDIT_TOOLS_VFB_VFBFORMAT_H
 #define ZHEDIT_TOOLS_VFB_VFBFORMAT_H
 
@@ -24,21 +33,23 @@
 
 namespace zhvfb {
 
-// The bytes "ZHVFB", format version 1, 0, 0 read as a little-endian number.
-constexpr std::uint64_t magic = 0x000001424656485AULL;
+// The bytes "ZHVFB", format version 2, 0, 0 read as a little-endian number.
+constexpr std::uint64_t magic = 0x000002424656485AULL;
 
 struct header {
-  std::uint64_t magic;      // stored last when the file is set up (release)
-  std::uint32_t width;      // screen size reported to the program
+  std::uint64_t magic;        // stored last when the file is set up (release)
+  std::uint32_t width;        // screen size reported to the program
   std::uint32_t height;
-  std::uint32_t frames;     // frames copied so far: writes that reached the last visible byte
-  std::uint32_t badwrites;  // writes that touched bytes outside the visible area
-  std::uint32_t seq;        // odd while a write is being copied
-  std::uint32_t opens;      // successful opens of "/dev/fb0"
-  std::uint32_t reserved[8];
+  std::uint32_t waits;        // waits for input begun with none pending
+  std::uint32_t badwrites;    // writes that touched bytes outside the visible area
+  std::uint32_t seq;          // odd while a write is being copied
+  std::uint32_t opens;        // successful opens of "/dev/fb0"
+  std::uint32_t readbytes;    // bytes read from standard input
+  std::uint32_t waitedafter;  // readbytes when the last counted wait began
+  std::uint32_t reserved[6];
 };
 static_assert(sizeof(header) == 64, "the frame file header is 64 bytes");
-static_assert(offsetof(header, frames) == 16, "frame count at byte 16");
+static_assert(offsetof(header, seq) == 24, "write sequence at byte 24");
 
 constexpr std::size_t pixeloffset = sizeof(header);
 
@@ -69,13 +80,18 @@ constexpr std::size_t deviceoffset(std::uint32_t width, std::uint32_t height) {
   return pixeloffset + static_cast<std::size_t>(width) * height * 4;
 }
 
+// Where the row numbers start, after memsize bytes of device memory.
+constexpr std::size_t rowsoffset(std::uint32_t width, std::uint32_t height, std::size_t memsize) {
+  return deviceoffset(width, height) + sizeof(device) + memsize;
+}
+
 // The terminal number the library gives standard input when it answers for a console.
 constexpr std::uint32_t consolenumber = 7;
 
 // Environment variables read by the library.
 constexpr const char* envsize = "ZHEDIT_VFB_SIZE";      // "WxH", default 1024x768
 constexpr const char* envframe = "ZHEDIT_VFB_FRAME";    // path of the frame file
-constexpr const char* envnotify = "ZHEDIT_VFB_NOTIFY";  // FIFO that gets one byte per frame
+constexpr const char* envnotify = "ZHEDIT_VFB_NOTIFY";  // FIFO that gets one byte per device write
 constexpr const char* envfail = "ZHEDIT_VFB_FAIL";      // open | fixed | variable
 constexpr const char* envclip = "ZHEDIT_VFB_CLIP";      // where "//tmp//clip.txt" goes
 constexpr const char* envfulldir = "ZHEDIT_VFB_FULLDIR";  // a directory on a disk that is full...
